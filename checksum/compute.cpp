@@ -1,0 +1,99 @@
+// The compute command.
+//
+// It runs to its end inside the button's command, on the dialog's thread:
+// busy text first, then the path, the open, the large-file notice where due,
+// one pass over the file through the digest engine, and the result text.
+// The only message processing inside it is the notice's own wait, in which
+// the user may start another compute; every run therefore keeps its working
+// memory to itself.
+#include "checksum/compute.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "checksum/file_input.h"
+#include "digest/md5.h"
+#include "resources/resource.h"
+#include "resources/texts.h"
+
+namespace {
+
+constexpr int kPathSize = 1024;
+constexpr std::size_t kReadSize = 65536;
+// Files of this size or more get a notice before the long wait (100 MiB).
+constexpr std::uint64_t kLargeFileSize = 104857600;
+
+// One run's working memory, on the heap rather than the stack: runs nest
+// inside each other's notice without limit, and a Windows thread has only
+// 1 MiB of stack.
+struct ComputeRun {
+    char path[kPathSize];
+    unsigned char buffer[kReadSize];
+    Md5Context context;
+    unsigned char digest[kMd5DigestSize];
+    char digestText[2 * kMd5DigestSize + 1];
+};
+
+// Feeds the rest of the stream to the engine. False if a read failed: the
+// bytes before the failure are not the file, so their digest must not be
+// shown as its digest.
+bool HashStream(std::FILE* file, ComputeRun& run) {
+    Md5Init(run.context);
+    for (;;) {
+        const std::size_t count = std::fread(run.buffer, 1, kReadSize, file);
+        if (std::ferror(file) != 0) {
+            return false;
+        }
+        if (count == 0) {
+            return true;
+        }
+        Md5Update(run.context, run.buffer, static_cast<std::uint32_t>(count));
+    }
+}
+
+// Two uppercase hexadecimal digits per byte, byte 0 first, leading zeros kept.
+void FormatDigest(const unsigned char digest[kMd5DigestSize], char text[2 * kMd5DigestSize + 1]) {
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
+    for (int i = 0; i < kMd5DigestSize; ++i) {
+        text[2 * i] = kHexDigits[digest[i] >> 4];
+        text[2 * i + 1] = kHexDigits[digest[i] & 0x0f];
+    }
+    text[2 * kMd5DigestSize] = '\0';
+}
+
+// Everything after the busy text; returns the text for the result field.
+const char* ComputeResultText(HWND dialog, ComputeRun& run) {
+    if (GetDlgItemTextA(dialog, IDC_PATH, run.path, kPathSize) == 0) {
+        return kEmptyPathText;
+    }
+    std::uint64_t size = 0;
+    std::FILE* file = OpenRegularFile(run.path, size);
+    if (file == nullptr) {
+        return kOpenFailedText;
+    }
+    if (size >= kLargeFileSize) {
+        MessageBoxA(nullptr, kLargeFileNotice, kLargeFileCaption, MB_OK);
+    }
+    const bool complete = HashStream(file, run);
+    std::fclose(file);
+    if (!complete) {
+        return kReadFailedText;
+    }
+    Md5Final(run.digest, run.context);
+    FormatDigest(run.digest, run.digestText);
+    return run.digestText;
+}
+
+}  // namespace
+
+void OnCompute(HWND dialog) {
+    HWND result = GetDlgItem(dialog, IDC_RESULT);
+    SetWindowTextA(result, kBusyText);
+    UpdateWindow(result);
+
+    const std::unique_ptr<ComputeRun> run(new (std::nothrow) ComputeRun);
+    // Without memory for the read buffer the file cannot be read.
+    SetWindowTextA(result, run ? ComputeResultText(dialog, *run) : kReadFailedText);
+}

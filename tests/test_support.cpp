@@ -1,0 +1,44 @@
+#include "test_support.h"
+
+#include <random>
+
+#include "digest/md5.h"
+
+std::string Hex(const unsigned char* bytes, std::size_t size) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 0x0f];
+    }
+    return text;
+}
+
+std::string Md5Hex(const void* data, std::size_t size) {
+    Md5Context context;
+    Md5Init(context);
+    // Pieces below 4 GiB: the engine counts lengths in 32 bits.
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        const std::size_t piece = size < 0x40000000 ? size : 0x40000000;
+        Md5Update(context, bytes, static_cast<std::uint32_t>(piece));
+        bytes += piece;
+        size -= piece;
+    }
+    unsigned char digest[kMd5DigestSize];
+    Md5Final(digest, context);
+    return Hex(digest, sizeof digest);
+}
+
+std::string Md5Hex(const std::vector<unsigned char>& data) {
+    return Md5Hex(data.data(), data.size());
+}
+
+std::vector<unsigned char> RandomBytes(std::size_t size, std::uint_fast32_t seed) {
+    std::mt19937 generator(seed);
+    std::vector<unsigned char> bytes(size);
+    for (auto& byte : bytes) {
+        byte = static_cast<unsigned char>(generator());
+    }
+    return bytes;
+}

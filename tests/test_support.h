@@ -1,0 +1,17 @@
+// Helpers shared by the tests: digests as text, and test data.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The engine's digest of `data` fed in one piece, as 32 uppercase hex digits.
+std::string Md5Hex(const void* data, std::size_t size);
+std::string Md5Hex(const std::vector<unsigned char>& data);
+
+// Uppercase hex of any bytes.
+std::string Hex(const unsigned char* bytes, std::size_t size);
+
+// Deterministic pseudo-random bytes.
+std::vector<unsigned char> RandomBytes(std::size_t size, std::uint_fast32_t seed);
