@@ -41,13 +41,13 @@ std::FILE* OpenRegularFile(const char* path, std::uint64_t& size) {
         return nullptr;
     }
     struct stat info {};
-    const int flags = fcntl(fd, F_GETFL);
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 || flags < 0 ||
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
         close(fd);
         return nullptr;
     }
-    std::FILE* file = fdopen(fd, "rb");
+    const int flags = fcntl(fd, F_GETFL);
+    std::FILE* file =
+        flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? fdopen(fd, "rb") : nullptr;
     if (file == nullptr) {
         close(fd);
         return nullptr;
