@@ -14,3 +14,6 @@ const char kReadFailedText[] = "读取文件失败! 请重新选择文件...";
 
 const char kLargeFileNotice[] = "计算大文件的校验码需要较长时间,请耐心等待.";
 const char kLargeFileCaption[] = "请注意";
+
+// The second terminator after "*.TXT" is the literal's own.
+const char kBrowseFilter[] = "All\0*.*\0Text\0*.TXT\0";

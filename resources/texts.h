@@ -16,3 +16,7 @@ extern const char kReadFailedText[];
 // The notice shown before a long computation.
 extern const char kLargeFileNotice[];
 extern const char kLargeFileCaption[];
+
+// The file chooser's list of filters: name and pattern pairs, each ended by
+// a terminator, the list ended by an empty name.
+extern const char kBrowseFilter[];
