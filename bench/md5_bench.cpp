@@ -6,6 +6,7 @@
 // printed at the end.
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cstdint>
@@ -88,9 +89,11 @@ BENCHMARK(Engine)->Name(kEngineName)->Repetitions(kRepetitions)->DisplayAggregat
 BENCHMARK(OpenSsl)->Name(kOpenSslName)->Repetitions(kRepetitions)->DisplayAggregatesOnly(true);
 BENCHMARK(CoreClock)->Name(kClockName)->Repetitions(kRepetitions)->DisplayAggregatesOnly(true);
 
-// Prints as the console reporter does, and keeps each benchmark's median rate.
+// Prints as the console reporter does (in colour only on a terminal), and
+// keeps each benchmark's median rate.
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
+    MedianReporter() : ConsoleReporter(isatty(STDOUT_FILENO) != 0 ? OO_ColorTabular : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {

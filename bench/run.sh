@@ -20,7 +20,7 @@ echo "logical cores: $(nproc); $(uname -srm)"
 echo
 
 echo "== 1. Md5Update beside OpenSSL's MD5, 64 KiB buffers, x86-64 build (no -march)"
-build/linux/bench/md5_bench --benchmark_color=false
+build/linux/bench/md5_bench
 echo
 
 echo "== 2. the 32-bit build beside the x86-64 build"
