@@ -46,7 +46,7 @@ awk -v x="$x86" -v e="$exe" 'BEGIN { printf "  i686 (Quorvin.exe) throughput / x
 echo "  measured check of the model: x86-64 chain / 64 bytes = $(awk -v x="$x86" 'BEGIN { printf "%.3f", x / 64 }') cycles/byte"
 echo "emulated, not native speed (qemu-i386 runs the 32-bit build):"
 echo "  native   $(build/linux/bench/engine_throughput)"
-echo "  qemu     $(build/linux-i686/bench/engine_throughput)"
+echo "  qemu     $(qemu-i386 build/linux-i686/bench/engine_throughput)"
 echo
 
 echo "== 3. a 1 GiB file in the page cache"
