@@ -7,7 +7,11 @@ packages=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libbenchmark-dev libssl-dev  # tests and benchmark
   g++-mingw-w64-i686                                   # the Windows build
-  g++-multilib qemu-user                               # the 32-bit x86 tests
+  # The 32-bit x86 tests. g++-12-multilib rather than g++-multilib, which
+  # Debian will not keep beside a cross compiler; the one link it adds is
+  # replaced in cmake/i686-linux-gnu.cmake.
+  g++-12-multilib qemu-user
+  python3 llvm-14                                      # the benchmark's reading of the 32-bit code
 )
 
 missing=()

@@ -40,4 +40,31 @@ TEST(Md5AgainstOpenSsl, RandomLengthsAndCuts) {
     }
 }
 
+// Long runs of whole blocks in one update, from any alignment of the caller's
+// buffer, in one piece and in the compute command's 64 KiB reads: the path
+// where the chaining words are carried from block to block in registers.
+TEST(Md5AgainstOpenSsl, LongUpdatesOfManyBlocks) {
+    std::mt19937 generator(4);
+    for (int round = 0; round < 60; ++round) {
+        const std::size_t length = generator() % 300000;
+        const std::size_t misalignment = generator() % 8;
+        const std::vector<unsigned char> bytes = RandomBytes(length + misalignment, generator());
+        const std::vector<unsigned char> message(bytes.begin() + static_cast<std::ptrdiff_t>(misalignment),
+                                                 bytes.end());
+        const std::string expected = OpenSslMd5Hex(message);
+        for (const std::size_t readSize : {length + 1, std::size_t{65536}}) {
+            Md5Context context;
+            Md5Init(context);
+            for (std::size_t offset = 0; offset < length; offset += readSize) {
+                Md5Update(context, bytes.data() + misalignment + offset,
+                          static_cast<std::uint32_t>(std::min(readSize, length - offset)));
+            }
+            unsigned char digest[kMd5DigestSize];
+            Md5Final(digest, context);
+            ASSERT_EQ(Hex(digest, sizeof digest), expected)
+                << "length " << length << ", reads of " << readSize;
+        }
+    }
+}
+
 }  // namespace

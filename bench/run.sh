@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Every figure of the README's performance section, in one run, on this
+# machine: builds the three presets, then
+#   1. the engine beside OpenSSL's MD5 (64 KiB buffers, portable x86-64 build),
+#   2. the 32-bit build as compiled for Quorvin.exe, against the x86-64 one,
+#   3. a 1 GiB cached file through the compute command, md5sum and openssl.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake/install-packages.sh
+for preset in linux linux-i686 windows; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" >/dev/null
+done
+
+echo "== machine"
+grep -m1 'model name' /proc/cpuinfo
+grep -m1 -E '^cpu family' /proc/cpuinfo
+echo "logical cores: $(nproc); $(uname -srm)"
+echo
+
+echo "== 1. Md5Update beside OpenSSL's MD5, 64 KiB buffers, x86-64 build (no -march)"
+build/linux/bench/md5_bench
+echo
+
+echo "== 2. the 32-bit build beside the x86-64 build"
+# This kernel runs no 32-bit code natively, so the 32-bit loop is measured by
+# reading it: the dependency chain through one block, from the disassembly.
+objects=(
+  "x86-64 (build/linux)|build/linux/digest/CMakeFiles/quorvin_digest.dir/md5.cpp.o"
+  "i686, Quorvin.exe (build/windows)|build/windows/digest/CMakeFiles/quorvin_digest.dir/md5.cpp.obj"
+  "i686, g++ -m32 (build/linux-i686)|build/linux-i686/digest/CMakeFiles/quorvin_digest.dir/md5.cpp.o"
+)
+echo "dependency chain per 64-byte block, cycles (unlimited execution units):"
+printf '  %-36s %22s %22s %18s\n' build "stack forwarding free" "forwarding 6 cycles" "llvm-mca units"
+declare -A chain
+for entry in "${objects[@]}"; do
+  name=${entry%%|*}
+  mapfile -t lines < <(bench/chain_length.py "${entry#*|}" 0 6)
+  chain[$name]=${lines[0]%% *}
+  printf '  %-36s %22s %22s %18s\n' "$name" "${lines[0]%% *}" "${lines[1]%% *}" "${lines[2]#mca }"
+done
+x86=${chain["x86-64 (build/linux)"]}
+exe=${chain["i686, Quorvin.exe (build/windows)"]}
+awk -v x="$x86" -v e="$exe" 'BEGIN { printf "  i686 (Quorvin.exe) throughput / x86-64, from the chains: %.3f\n", x / e }'
+echo "  measured check of the model: x86-64 chain / 64 bytes = $(awk -v x="$x86" 'BEGIN { printf "%.3f", x / 64 }') cycles/byte"
+echo "emulated, not native speed (qemu-i386 runs the 32-bit build):"
+echo "  native   $(build/linux/bench/engine_throughput)"
+echo "  qemu     $(qemu-i386 build/linux-i686/bench/engine_throughput)"
+echo
+
+echo "== 3. a 1 GiB file in the page cache"
+build/linux/bench/file_bench
