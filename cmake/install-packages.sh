@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whichever of the Debian packages the build and the
-# tests need are missing. Needs root only when something is missing.
+# tests need are missing, and sets up what Wine needs to run Quorvin.exe.
+# Needs root only when something is missing.
 set -euo pipefail
 
 packages=(
@@ -13,20 +14,51 @@ packages=(
   g++-12-multilib qemu-user
   python3 llvm-14                                      # the benchmark's reading of the 32-bit code
 )
+# Quorvin.exe under Wine, in a virtual X server, with Chinese texts. Installed
+# with their recommendations, as a desktop would have them.
+wine_packages=(
+  wine wine64 wine32:i386 fonts-wine
+  xvfb xauth fonts-noto-cjk locales imagemagick
+)
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
+missing_from() {
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      echo "$package"
+    fi
+  done
+}
+mapfile -t missing < <(missing_from "${packages[@]}")
+mapfile -t missing_wine < <(missing_from "${wine_packages[@]}")
+locale_missing=0
+locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' || locale_missing=1
+
+if [ ${#missing[@]} -gt 0 ] || [ ${#missing_wine[@]} -gt 0 ] || [ $locale_missing -eq 1 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages: ${missing[*]} ${missing_wine[*]}" >&2
+    [ $locale_missing -eq 1 ] && echo "Missing locale: zh_CN.UTF-8" >&2
+    echo "Run this command as root." >&2
+    exit 1
   fi
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-if [ "$(id -u)" -ne 0 ]; then
-  echo "Missing Debian packages: ${missing[*]}" >&2
-  echo "Run this command as root, or first: sudo apt-get install ${missing[*]}" >&2
-  exit 1
+  # wine32 is a package of the i386 architecture.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  if [ ${#missing[@]} -gt 0 ] || [ ${#missing_wine[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]} ${missing_wine[*]}"
+    apt-get update -qq
+  fi
+  if [ ${#missing[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  if [ ${#missing_wine[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing_wine[@]}" >/dev/null
+  fi
+  if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+    # Wine takes its ANSI code page from the locale: zh_CN gives 936 (GBK).
+    sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+    locale-gen >/dev/null
+  fi
 fi
-echo "Installing: ${missing[*]}"
-apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+"$(dirname "$0")/enable-i386-binaries.sh"
