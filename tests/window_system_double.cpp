@@ -14,6 +14,8 @@ namespace {
 std::map<int, HWND__> windows;
 std::vector<window_double::Event> events;
 std::function<void()> messageBoxHandler;
+std::function<BOOL(OPENFILENAMEA&)> chooserHandler;
+std::function<INT_PTR(const window_double::DialogBoxRequest&)> dialogBoxHandler;
 
 HWND Window(int id) {
     HWND__& window = windows[id];
@@ -29,6 +31,8 @@ void Reset() {
     windows.clear();
     events.clear();
     messageBoxHandler = nullptr;
+    chooserHandler = nullptr;
+    dialogBoxHandler = nullptr;
 }
 
 HWND Dialog() { return Window(0); }
@@ -40,6 +44,14 @@ std::string ControlText(int controlId) { return Window(controlId)->text; }
 const std::vector<Event>& Events() { return events; }
 
 void OnMessageBox(std::function<void()> handler) { messageBoxHandler = std::move(handler); }
+
+void OnGetOpenFileName(std::function<BOOL(OPENFILENAMEA&)> handler) {
+    chooserHandler = std::move(handler);
+}
+
+void OnDialogBox(std::function<INT_PTR(const DialogBoxRequest&)> handler) {
+    dialogBoxHandler = std::move(handler);
+}
 
 }  // namespace window_double
 
@@ -81,4 +93,20 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
         handler();
     }
     return IDOK;
+}
+
+BOOL EndDialog(HWND /*dialog*/, INT_PTR result) {
+    events.push_back({Call::EndDialog, static_cast<int>(result), {}, {}, 0, false});
+    return TRUE;
+}
+
+BOOL GetOpenFileNameA(OPENFILENAMEA* request) {
+    return chooserHandler ? chooserHandler(*request) : FALSE;
+}
+
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogProc,
+                        LPARAM initParam) {
+    const window_double::DialogBoxRequest request{instance, templateName, owner, dialogProc,
+                                                  initParam};
+    return dialogBoxHandler ? dialogBoxHandler(request) : -1;
 }

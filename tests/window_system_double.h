@@ -10,11 +10,11 @@
 
 namespace window_double {
 
-enum class Call { SetText, Update, MessageBox };
+enum class Call { SetText, Update, MessageBox, EndDialog };
 
 struct Event {
     Call call;
-    int controlId;        // SetText and Update
+    int controlId;        // SetText and Update; EndDialog: the result
     std::string text;     // SetText: the new text; MessageBox: the message
     std::string caption;  // MessageBox
     UINT type;            // MessageBox
@@ -33,5 +33,21 @@ const std::vector<Event>& Events();
 // Runs inside MessageBoxA, as the window system's own loop would run the
 // user's commands while the box is up.
 void OnMessageBox(std::function<void()> handler);
+
+// Runs inside GetOpenFileNameA with the request; its answer is the call's.
+// Without a handler the chooser is cancelled.
+void OnGetOpenFileName(std::function<BOOL(OPENFILENAMEA&)> handler);
+
+// What DialogBoxParamA was given.
+struct DialogBoxRequest {
+    HINSTANCE instance;
+    LPCSTR templateName;
+    HWND owner;
+    DLGPROC procedure;
+    LPARAM parameter;
+};
+
+// Runs inside DialogBoxParamA; its answer is the call's.
+void OnDialogBox(std::function<INT_PTR(const DialogBoxRequest&)> handler);
 
 }  // namespace window_double

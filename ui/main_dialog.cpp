@@ -8,7 +8,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     if (message == WM_INITDIALOG) {
         SetDlgItemTextA(dialog, IDC_PATH, kPathPrompt);
         SetDlgItemTextA(dialog, IDC_RESULT, kResultStart);
-        return FALSE;  // the window system's default focus
+        // FALSE: no focus of the procedure's own. Activating the dialog
+        // puts it on the first tab stop, the path field.
+        return FALSE;
     }
     if (message != WM_COMMAND) {
         return FALSE;
