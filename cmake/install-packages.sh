@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libssl-dev  # tests and benchmark
   g++-mingw-w64-i686                                   # the Windows build
   g++-multilib qemu-user                               # the 32-bit x86 tests
+  clang libclang-rt-14-dev                             # the sanitizer builds
   g++-s390x-linux-gnu                                  # the big-endian tests, under qemu-user
 )
 
