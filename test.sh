@@ -3,7 +3,8 @@
 # stored texts the native tests check; the 32-bit x86 build (under
 # qemu-i386); the native build under AddressSanitizer and
 # UndefinedBehaviorSanitizer; the big-endian s390x build (under qemu-s390x);
-# and the native build itself, last. Installs what it needs first.
+# a minute of differential fuzzing of the engine; and the native build
+# itself, last. Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -23,6 +24,12 @@ ctest --preset asan
 cmake --preset linux-s390x
 cmake --build --preset linux-s390x
 ctest --preset linux-s390x
+
+# The fuzz harness against OpenSSL's MD5, for a bounded minute.
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --preset fuzz
+grep -E '^(INFO: Seed|Done [0-9]+ runs)' build/fuzz/Testing/Temporary/LastTest.log
 
 cmake --preset linux
 cmake --build --preset linux
