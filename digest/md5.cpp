@@ -58,7 +58,7 @@ void Md5Transform(uint32_t state[4], const unsigned char block[64]) {
     uint32_t b = state[1];
     uint32_t c = state[2];
     uint32_t d = state[3];
-    auto X = [block](int k) { return LoadWord(block + 4 * k); };
+    auto X = [block](std::size_t k) { return LoadWord(block + 4 * k); };
 
     // Round 1
     Step<F>(a, b, c, d, X(0), 0xd76aa478, 7);
@@ -198,7 +198,7 @@ void Md5Final(unsigned char digest[kMd5DigestSize], Md5Context& context) {
     StoreWord(context.block + 60, context.bitCount[1]);
     Md5Transform(context.state, context.block);
 
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
         StoreWord(digest + 4 * i, context.state[i]);
     }
 }

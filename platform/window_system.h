@@ -14,7 +14,8 @@
 
 #include <cstdint>
 
-struct HWND__;
+// <windows.h>'s own name for the structure a window handle points to.
+struct HWND__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 using HWND = HWND__*;
 using UINT = unsigned int;
 using BOOL = int;
