@@ -3,8 +3,8 @@
 # stored texts the native tests check; the 32-bit x86 build (under
 # qemu-i386); the native build under AddressSanitizer and
 # UndefinedBehaviorSanitizer; the big-endian s390x build (under qemu-s390x);
-# a minute of differential fuzzing of the engine; and the native build
-# itself, last. Installs what it needs first.
+# a minute of differential fuzzing of the engine; static analysis; and the
+# native build itself, last. Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -33,4 +33,6 @@ grep -E '^(INFO: Seed|Done [0-9]+ runs)' build/fuzz/Testing/Temporary/LastTest.l
 
 cmake --preset linux
 cmake --build --preset linux
+# clang-tidy and cppcheck over the sources of the linux and fuzz builds.
+cmake/static-analysis.sh build/linux build/fuzz
 ctest --preset linux

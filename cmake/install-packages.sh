@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686                                   # the Windows build
   g++-multilib qemu-user                               # the 32-bit x86 tests
   clang libclang-rt-14-dev                             # the sanitizer builds
+  clang-tidy-14 cppcheck python3                       # static analysis
   g++-s390x-linux-gnu                                  # the big-endian tests, under qemu-user
 )
 
