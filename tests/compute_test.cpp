@@ -209,6 +209,15 @@ TEST_F(ComputeFailure, AFailedReadIsReportedNotShownAsADigest) {
 
 using ComputePath = ComputeTest;
 
+TEST_F(ComputePath, APathIsOnlyANameNeverAFormat) {
+    // Conversions that would read or write through missing arguments if the
+    // path ever reached a printf-style call; the result must be the digest,
+    // or the open-failure text, and nothing else.
+    const std::string name = "%s%n%x%p%%%1024d";
+    EXPECT_EQ(Compute(WriteFile(name, {'a', 'b', 'c'})), "900150983CD24FB0D6963F7D28E17F72");
+    EXPECT_EQ(Compute(PathOf("missing %s%n")), kOpenFailedText);
+}
+
 TEST_F(ComputePath, OnlyTheFirst1023BytesOfTheFieldAreUsed) {
     // A file whose full path is exactly 1,023 bytes, named by a field that
     // holds more after it.
