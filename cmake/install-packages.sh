@@ -10,7 +10,9 @@ packages=(
   g++-multilib qemu-user                               # the 32-bit x86 tests
   clang libclang-rt-14-dev                             # the sanitizer builds
   clang-tidy-14 cppcheck python3                       # static analysis
-  g++-s390x-linux-gnu                                  # the big-endian tests, under qemu-user
+  # The big-endian tests: clang (above) with the s390x libraries and linker;
+  # not g++-s390x-linux-gnu, which would remove g++-multilib.
+  libstdc++-12-dev-s390x-cross binutils-s390x-linux-gnu
 )
 
 missing=()
