@@ -15,7 +15,7 @@
 #include <cstdint>
 
 // <windows.h>'s own name for the structure a window handle points to.
-struct HWND__;  // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
+struct HWND__;  // NOLINT(bugprone-reserved-identifier)
 using HWND = HWND__*;
 using UINT = unsigned int;
 using BOOL = int;
