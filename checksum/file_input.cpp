@@ -20,7 +20,7 @@ std::FILE* OpenRegularFile(const char* path, std::uint64_t& size) {
     struct _stati64 info {};
     if (_fstati64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG ||
         info.st_size < 0) {
-        std::fclose(file);
+        static_cast<void>(std::fclose(file));  // only opened: nothing to lose
         return nullptr;
     }
     size = static_cast<std::uint64_t>(info.st_size);

@@ -67,7 +67,7 @@ inline void Step(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, ui
     uint32_t b = state[1];
     uint32_t c = state[2];
     uint32_t d = state[3];
-    auto X = [block](int k) { return LoadWord(block + 4 * k); };
+    auto X = [block](std::size_t k) { return LoadWord(block + 4 * k); };
 
     // Round 1
     Step<F>(a, b, c, d, X(0), 0xd76aa478, 7);
@@ -226,7 +226,7 @@ void Md5Final(unsigned char digest[kMd5DigestSize], Md5Context& context) {
     StoreWord(context.block + 60, context.bitCount[1]);
     TransformHeldBlock(context);
 
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
         StoreWord(digest + 4 * i, context.state[i]);
     }
 }

@@ -24,9 +24,10 @@
 #define WINAPI
 #define CALLBACK
 
-struct HWND__;
+// <windows.h>'s own names for the structures handles point to.
+struct HWND__;  // NOLINT(bugprone-reserved-identifier)
 using HWND = HWND__*;
-struct HINSTANCE__;
+struct HINSTANCE__;  // NOLINT(bugprone-reserved-identifier)
 using HINSTANCE = HINSTANCE__*;
 using UINT = unsigned int;
 using BOOL = int;

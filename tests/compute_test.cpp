@@ -49,6 +49,18 @@ std::string ZerosMd5Hex(std::uint64_t size) {
     return Hex(digest, sizeof digest);
 }
 
+// Owns a descriptor and closes it however the test ends, so that a failed
+// assertion is not followed by TearDown blaming the compute command for a
+// descriptor the test itself left open.
+struct OwnedDescriptor {
+    int fd;
+    ~OwnedDescriptor() {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+};
+
 class ComputeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -67,18 +79,23 @@ protected:
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
 
     std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
-        const std::string path = PathOf(name);
+        std::string path = PathOf(name);
         std::FILE* file = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(file, nullptr);
+        if (file == nullptr) {
+            ADD_FAILURE() << "cannot create " << path;
+            return path;
+        }
         EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
-        std::fclose(file);
+        // The close writes what is still buffered; if that fails, the file
+        // is not the bytes the test expects the digest of.
+        EXPECT_EQ(std::fclose(file), 0);
         return path;
     }
 
     // `head` at the start, then a hole up to `size` bytes, read as zeros.
     std::string WriteSparseFile(const std::string& name, std::uint64_t size,
                                 const std::string& head = {}) {
-        const std::string path = PathOf(name);
+        std::string path = PathOf(name);
         const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
         EXPECT_GE(fd, 0);
         EXPECT_EQ(write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
@@ -154,12 +171,13 @@ TEST_F(ComputeFailure, WhatIsNotAReadableRegularFileGivesTheOpenFailedText) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 
     const std::string socketPath = PathOf("socket");
-    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    const OwnedDescriptor listener{socket(AF_UNIX, SOCK_STREAM, 0)};
+    ASSERT_GE(listener.fd, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     ASSERT_LT(socketPath.size(), sizeof address.sun_path);
     std::strcpy(address.sun_path, socketPath.c_str());
-    ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(bind(listener.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
 
     const std::string paths[] = {
         PathOf("missing"),
@@ -177,7 +195,6 @@ TEST_F(ComputeFailure, WhatIsNotAReadableRegularFileGivesTheOpenFailedText) {
         ExpectBusyTextFirstAndResultLast();
         EXPECT_EQ(OpenFileCount(), openFiles) << path;
     }
-    close(listener);
 }
 
 TEST_F(ComputeFailure, AFailedReadIsReportedNotShownAsADigest) {
@@ -191,6 +208,15 @@ TEST_F(ComputeFailure, AFailedReadIsReportedNotShownAsADigest) {
 }
 
 using ComputePath = ComputeTest;
+
+TEST_F(ComputePath, APathIsOnlyANameNeverAFormat) {
+    // Conversions that would read or write through missing arguments if the
+    // path ever reached a printf-style call; the result must be the digest,
+    // or the open-failure text, and nothing else.
+    const std::string name = "%s%n%x%p%%%1024d";
+    EXPECT_EQ(Compute(WriteFile(name, {'a', 'b', 'c'})), "900150983CD24FB0D6963F7D28E17F72");
+    EXPECT_EQ(Compute(PathOf("missing %s%n")), kOpenFailedText);
+}
 
 TEST_F(ComputePath, OnlyTheFirst1023BytesOfTheFieldAreUsed) {
     // A file whose full path is exactly 1,023 bytes, named by a field that
@@ -206,8 +232,9 @@ TEST_F(ComputePath, OnlyTheFirst1023BytesOfTheFieldAreUsed) {
     {
         std::FILE* stream = std::fopen(file.c_str(), "wb");
         ASSERT_NE(stream, nullptr);
-        std::fputs("abc", stream);
-        std::fclose(stream);
+        const bool written = std::fputs("abc", stream) >= 0;
+        ASSERT_EQ(std::fclose(stream), 0);
+        ASSERT_TRUE(written);
     }
     EXPECT_EQ(Compute(file.string()), "900150983CD24FB0D6963F7D28E17F72");
     EXPECT_EQ(Compute(file.string() + "tail beyond the field"), "900150983CD24FB0D6963F7D28E17F72");
@@ -292,7 +319,9 @@ TEST_F(ComputeNotice, AHundredRunsNestedInsideNoticesFitInAWindowsStack) {
     EXPECT_EQ(EventsOf(Call::MessageBox).size(), kNested + 1u);
     int digests = 0;
     for (const Event& event : EventsOf(Call::SetText)) {
-        digests += event.text == "900150983CD24FB0D6963F7D28E17F72";
+        if (event.text == "900150983CD24FB0D6963F7D28E17F72") {
+            ++digests;
+        }
     }
     EXPECT_EQ(digests, kNested + 1);
     EXPECT_EQ(window_double::ControlText(IDC_RESULT), "900150983CD24FB0D6963F7D28E17F72");
@@ -307,8 +336,9 @@ TEST_F(ComputeHugeFile, SparseFileOfFourGibibytesIsHashedInFull) {
     {
         std::FILE* file = std::fopen(path.c_str(), "ab");
         ASSERT_NE(file, nullptr);
-        std::fputs("tail", file);
-        std::fclose(file);
+        const bool written = std::fputs("tail", file) >= 0;
+        ASSERT_EQ(std::fclose(file), 0);
+        ASSERT_TRUE(written);
     }
     // md5sum of the same bytes.
     EXPECT_EQ(Compute(path), "4A1AE8314D38811A82AA7766B3FE9C20");

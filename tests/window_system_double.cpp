@@ -57,6 +57,8 @@ void OnDialogBox(std::function<INT_PTR(const DialogBoxRequest&)> handler) {
 
 using window_double::Call;
 
+// The signatures are the window system's; a handle is not ours to make const.
+// cppcheck-suppress constParameter
 HWND GetDlgItem(HWND dialog, int controlId) {
     return dialog == window_double::Dialog() ? Window(controlId) : nullptr;
 }
@@ -71,8 +73,12 @@ BOOL SetDlgItemTextA(HWND dialog, int controlId, LPCSTR text) {
     return SetWindowTextA(GetDlgItem(dialog, controlId), text);
 }
 
-// As Windows does: at most bufferSize - 1 bytes and a terminator.
+// As Windows does: at most bufferSize - 1 bytes and a terminator; with no
+// room even for the terminator, nothing written at all.
 UINT GetDlgItemTextA(HWND dialog, int controlId, LPSTR buffer, int bufferSize) {
+    if (bufferSize <= 0) {
+        return 0;
+    }
     const std::string& text = GetDlgItem(dialog, controlId)->text;
     const std::size_t count = std::min(text.size(), static_cast<std::size_t>(bufferSize - 1));
     std::memcpy(buffer, text.data(), count);
@@ -85,6 +91,7 @@ BOOL UpdateWindow(HWND window) {
     return TRUE;
 }
 
+// cppcheck-suppress constParameter
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     events.push_back({Call::MessageBox, 0, text, caption, type, owner == nullptr});
     // The handler may run a nested command that replaces the handler.
