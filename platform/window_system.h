@@ -55,9 +55,11 @@ inline constexpr WORD LOWORD(WPARAM value) {
     return static_cast<WORD>(value & 0xFFFF);
 }
 
-// A resource number in the place of a resource name, as Windows has it.
+// A resource number in the place of a resource name, as Windows has it: the
+// number itself is the pointer, never dereferenced.
 inline LPCSTR MAKEINTRESOURCEA(WORD number) {
-    return reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(number));
+    return reinterpret_cast<LPCSTR>(  // NOLINT(performance-no-int-to-ptr)
+        static_cast<std::uintptr_t>(number));
 }
 
 struct OPENFILENAMEA {

@@ -161,12 +161,20 @@ TEST(Executable, MainDialogTemplate) {
     EXPECT_EQ(dialog.charset, 1);
     EXPECT_EQ(dialog.typeface, u"MS Shell Dlg");
 
-    constexpr std::uint16_t kButton = 0x80, kEdit = 0x81, kStatic = 0x82;
+    // Window class atoms.
+    constexpr std::uint16_t kButton = 0x80;
+    constexpr std::uint16_t kEdit = 0x81;
+    constexpr std::uint16_t kStatic = 0x82;
     constexpr std::uint32_t kNoId = 0xFFFFFFFF;
-    constexpr std::uint32_t kAutoScroll = 0x0080, kReadOnly = 0x0800;  // ES_
-    constexpr std::uint32_t kBitmap = 0x000E, kRealSize = 0x0800;      // SS_
-    constexpr std::uint32_t kPushButton = 0x0000, kGroupBox = 0x0007;  // BS_
-    const NameOrOrdinal kNoText{}, kLogo{true, IDB_LOGO, u""};
+    constexpr std::uint32_t kAutoScroll = 0x0080;  // ES_AUTOHSCROLL
+    constexpr std::uint32_t kReadOnly = 0x0800;    // ES_READONLY
+    constexpr std::uint32_t kBitmap = 0x000E;      // SS_BITMAP
+    constexpr std::uint32_t kRealSize = 0x0800;    // SS_REALSIZEIMAGE
+    constexpr std::uint32_t kGroupBox = 0x0007;    // BS_GROUPBOX
+    // BS_PUSHBUTTON is zero: a plain push button is one with none of the
+    // BS_ type bits, which the exact style comparison below checks.
+    const NameOrOrdinal kNoText{};
+    const NameOrOrdinal kLogo{true, IDB_LOGO, u""};
     const struct {
         std::uint32_t id;
         std::uint16_t windowClass;
@@ -175,12 +183,12 @@ TEST(Executable, MainDialogTemplate) {
         std::int16_t x, y, cx, cy;
     } kControls[] = {
         {IDC_PATH, kEdit, kNoText, kChildVisible | kBorder | kTabStop | kAutoScroll, 12, 12, 222, 12},
-        {IDC_BROWSE, kButton, {false, 0, u"\u6D4F\u89C8..."}, kChildVisible | kTabStop | kPushButton,
-         240, 12, 48, 12},
+        {IDC_BROWSE, kButton, {false, 0, u"\u6D4F\u89C8..."}, kChildVisible | kTabStop, 240, 12,
+         48, 12},
         {IDC_RESULT, kEdit, kNoText, kChildVisible | kBorder | kTabStop | kReadOnly | kAutoScroll,
          12, 30, 222, 12},
-        {IDC_COMPUTE, kButton, {false, 0, u"\u8BA1\u7B97"}, kChildVisible | kTabStop | kPushButton,
-         240, 30, 48, 12},
+        {IDC_COMPUTE, kButton, {false, 0, u"\u8BA1\u7B97"}, kChildVisible | kTabStop, 240, 30, 48,
+         12},
         {kNoId, kStatic, kLogo, kChildVisible | kBitmap | kRealSize, 222, 48, 66, 18},
         {kNoId, kButton, kNoText, kChildVisible | kGroupBox, 6, 0, 288, 72},
     };
@@ -244,7 +252,7 @@ TEST(Executable, IconGroupsHoldTheSameEightImages) {
         EXPECT_EQ(TakeU16(cursor), 0);  // reserved
         EXPECT_EQ(TakeU16(cursor), 1) << "not icons";
         EXPECT_EQ(TakeU16(cursor), std::size(kImages));
-        for (std::uint16_t i = 0; i < std::size(kImages); ++i) {
+        for (std::size_t i = 0; i < std::size(kImages); ++i) {
             SCOPED_TRACE("image " + std::to_string(i + 1));
             const auto& expected = kImages[i];
             EXPECT_EQ(TakeU8(cursor), expected.size);

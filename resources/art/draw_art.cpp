@@ -32,16 +32,27 @@ struct Image {
   std::vector<Rgba> pixels;  // top row first
 };
 
-Image make_image(int width, int height, Rgba fill) {
-  return {width, height, std::vector<Rgba>(static_cast<std::size_t>(width * height), fill)};
+// Sizes and coordinates are ints, as the file headers store them; they are
+// widened before they are multiplied, so no product is formed in int.
+std::size_t area(int width, int height) {
+  return static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
 }
 
-Rgba& pixel(Image& image, int x, int y) {
-  return image.pixels[static_cast<std::size_t>(y * image.width + x)];
+// Where pixel (x, y) sits in a raster `width` pixels wide, top row first.
+std::size_t pixel_index(int width, int x, int y) {
+  return area(width, y) + static_cast<std::size_t>(x);  // y whole rows, then x
+}
+
+Image make_image(int width, int height, Rgba fill) {
+  return {width, height, std::vector<Rgba>(area(width, height), fill)};
 }
 
 Rgba pixel(const Image& image, int x, int y) {
-  return image.pixels[static_cast<std::size_t>(y * image.width + x)];
+  return image.pixels[pixel_index(image.width, x, y)];
+}
+
+void set_pixel(Image& image, int x, int y, Rgba c) {
+  image.pixels[pixel_index(image.width, x, y)] = c;
 }
 
 std::uint8_t to_byte(int value) { return static_cast<std::uint8_t>(value); }
@@ -129,11 +140,17 @@ bool inside_page(const MarkGeometry& g, Point p, int inset) {
   const int right = g.page_right - inset;
   const int top = g.page_top + inset;
   const int bottom = g.page_bottom - inset;
-  if (p.x < left || p.x >= right || p.y < top || p.y >= bottom) return false;
+  if (p.x < left || p.x >= right || p.y < top || p.y >= bottom) {
+    return false;
+  }
   const int to_cut = (g.page_right - g.fold - g.page_top) - (p.x - p.y);
-  if (to_cut < 0 || to_cut * to_cut < 2 * inset * inset) return false;
+  if (to_cut < 0 || to_cut * to_cut < 2 * inset * inset) {
+    return false;
+  }
   const int radius = g.corner_radius - inset;
-  if (radius <= 0) return true;
+  if (radius <= 0) {
+    return true;
+  }
   const auto outside_arc = [p, radius](int centre_x, int centre_y) {
     const int dx = p.x - centre_x;
     const int dy = p.y - centre_y;
@@ -143,9 +160,15 @@ bool inside_page(const MarkGeometry& g, Point p, int inset) {
   const bool by_right = p.x >= right - radius;
   const bool by_top = p.y < top + radius;
   const bool by_bottom = p.y >= bottom - radius;
-  if (by_left && by_top && outside_arc(left + radius, top + radius)) return false;
-  if (by_left && by_bottom && outside_arc(left + radius, bottom - radius)) return false;
-  if (by_right && by_bottom && outside_arc(right - radius, bottom - radius)) return false;
+  if (by_left && by_top && outside_arc(left + radius, top + radius)) {
+    return false;
+  }
+  if (by_left && by_bottom && outside_arc(left + radius, bottom - radius)) {
+    return false;
+  }
+  if (by_right && by_bottom && outside_arc(right - radius, bottom - radius)) {
+    return false;
+  }
   return true;
 }
 
@@ -159,7 +182,9 @@ bool near_segment(Point p, Point a, Point b, int half_width) {
   const long long reach_squared = static_cast<long long>(half_width) * half_width;
   const long long along = from_a_x * dx + from_a_y * dy;
   const long long length_squared = dx * dx + dy * dy;
-  if (along <= 0) return from_a_x * from_a_x + from_a_y * from_a_y <= reach_squared;
+  if (along <= 0) {
+    return from_a_x * from_a_x + from_a_y * from_a_y <= reach_squared;
+  }
   if (along >= length_squared) {
     const long long from_b_x = p.x - b.x;
     const long long from_b_y = p.y - b.y;
@@ -176,16 +201,26 @@ bool on_check(const MarkGeometry& g, Point p) {
   }
   const auto row = static_cast<std::size_t>(p.y / kUnitsPerPixel);
   const auto column = static_cast<std::size_t>(p.x / kUnitsPerPixel);
-  if (row >= g.check_pixels.size()) return false;
+  if (row >= g.check_pixels.size()) {
+    return false;
+  }
   const std::string_view line = g.check_pixels[row];
   return column < line.size() && line[column] == '#';
 }
 
 Role role_at(const MarkGeometry& g, Point p) {
-  if (!inside_page(g, p, 0)) return Role::none;
-  if (on_check(g, p)) return Role::check;
-  if (g.check_shadow != 0 && on_check(g, {p.x, p.y - g.check_shadow})) return Role::shadow;
-  if (!inside_page(g, p, g.outline)) return Role::rim;
+  if (!inside_page(g, p, 0)) {
+    return Role::none;
+  }
+  if (on_check(g, p)) {
+    return Role::check;
+  }
+  if (g.check_shadow != 0 && on_check(g, {p.x, p.y - g.check_shadow})) {
+    return Role::shadow;
+  }
+  if (!inside_page(g, p, g.outline)) {
+    return Role::rim;
+  }
   const int fold_left = g.page_right - g.fold;
   const int fold_bottom = g.page_top + g.fold;
   if (p.x >= fold_left && p.y < fold_bottom) {
@@ -233,19 +268,23 @@ struct MarkRaster {
 
 MarkRaster draw_mark(const MarkGeometry& g) {
   MarkRaster out{make_image(g.size, g.size, {0, 0, 0, 0}), {}};
-  out.roles.reserve(static_cast<std::size_t>(g.size * g.size));
+  out.roles.reserve(area(g.size, g.size));
   for (int y = 0; y < g.size; ++y) {
     for (int x = 0; x < g.size; ++x) {
       std::array<int, static_cast<std::size_t>(Role::count)> votes{};
       int covered = 0;
-      int red = 0, green = 0, blue = 0;
+      int red = 0;
+      int green = 0;
+      int blue = 0;
       for (int sy = 0; sy < kSamplesPerAxis; ++sy) {
         for (int sx = 0; sx < kSamplesPerAxis; ++sx) {
           const Point p{px(x) + sx * kSampleStep + kSampleStep / 2,
                         px(y) + sy * kSampleStep + kSampleStep / 2};
           const Role role = role_at(g, p);
           ++votes[static_cast<std::size_t>(role)];
-          if (role == Role::none) continue;
+          if (role == Role::none) {
+            continue;
+          }
           const Rgb c = colour_of(g, role, p.y);
           ++covered;
           red += c.r;
@@ -256,15 +295,19 @@ MarkRaster draw_mark(const MarkGeometry& g) {
       // A tie goes to the role nearer the front, so thin features survive.
       std::size_t winner = 0;
       for (std::size_t i = 1; i < votes.size(); ++i) {
-        if (votes[i] >= votes[winner]) winner = i;
+        if (votes[i] >= votes[winner]) {
+          winner = i;
+        }
       }
       out.roles.push_back(static_cast<Role>(winner));
-      if (covered == 0) continue;
+      if (covered == 0) {
+        continue;
+      }
       const int half = covered / 2;
-      pixel(out.colour, x, y) = {
-          to_byte((red + half) / covered), to_byte((green + half) / covered),
-          to_byte((blue + half) / covered),
-          to_byte((covered * kOpaque + kSamplesPerPixel / 2) / kSamplesPerPixel)};
+      set_pixel(out.colour, x, y,
+                {to_byte((red + half) / covered), to_byte((green + half) / covered),
+                 to_byte((blue + half) / covered),
+                 to_byte((covered * kOpaque + kSamplesPerPixel / 2) / kSamplesPerPixel)});
     }
   }
   return out;
@@ -341,14 +384,18 @@ IndexedImage index_with_own_palette(const MarkRaster& mark) {
   for (;; ++shift) {
     groups.clear();
     for (const Rgba c : image.pixels) {
-      if (!mostly_opaque(c)) continue;
+      if (!mostly_opaque(c)) {
+        continue;
+      }
       Group& group = groups[key_of(c)];
       group.r += c.r;
       group.g += c.g;
       group.b += c.b;
       ++group.count;
     }
-    if (groups.size() < palette_size) break;  // entry 0 is spoken for
+    if (groups.size() < palette_size) {  // entry 0 is spoken for
+      break;
+    }
   }
   for (auto& [key, group] : groups) {
     group.index = to_byte(static_cast<int>(out.palette.size()));
@@ -376,7 +423,9 @@ void put16(Bytes& out, int value) {
 
 void put32(Bytes& out, int value) {
   const auto bits = static_cast<std::uint32_t>(value);
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(bits >> shift));
+  for (int shift = 0; shift < 32; shift += 8) {
+    out.push_back(static_cast<std::uint8_t>(bits >> shift));
+  }
 }
 
 constexpr int kBmpBits = 24;
@@ -436,8 +485,9 @@ void put_and_mask(Bytes& out, int width, int height, const std::vector<bool>& tr
     const std::size_t row_start = out.size();
     pad_row(out, row_start, stride);
     for (int x = 0; x < width; ++x) {
-      if (!transparent[static_cast<std::size_t>(y * width + x)]) continue;
-      out[row_start + static_cast<std::size_t>(x / 8)] |= to_byte(0x80 >> (x % 8));
+      if (transparent[pixel_index(width, x, y)]) {
+        out[row_start + static_cast<std::size_t>(x / 8)] |= to_byte(0x80 >> (x % 8));
+      }
     }
   }
 }
@@ -451,14 +501,16 @@ void put_icon_header(Bytes& out, int width, int height, int bits_per_pixel) {
 Bytes encode_indexed_icon(const IndexedImage& image, int bits_per_pixel) {
   Bytes out;
   put_icon_header(out, image.width, image.height, bits_per_pixel);
-  for (const Rgb c : image.palette) out.insert(out.end(), {c.b, c.g, c.r, 0});
+  for (const Rgb c : image.palette) {
+    out.insert(out.end(), {c.b, c.g, c.r, 0});
+  }
   const int stride = row_stride(image.width, bits_per_pixel);
   const int per_byte = 8 / bits_per_pixel;
   for (int y = image.height - 1; y >= 0; --y) {
     const std::size_t row_start = out.size();
     pad_row(out, row_start, stride);
     for (int x = 0; x < image.width; ++x) {
-      const int index = image.indices[static_cast<std::size_t>(y * image.width + x)];
+      const int index = image.indices[pixel_index(image.width, x, y)];
       const int shift = (per_byte - 1 - x % per_byte) * bits_per_pixel;  // leftmost pixel in the high bits
       out[row_start + static_cast<std::size_t>(x / per_byte)] |= to_byte(index << shift);
     }
@@ -477,7 +529,9 @@ Bytes encode_rgba_icon(const Image& image) {
       out.insert(out.end(), {c.b, c.g, c.r, c.a});
     }
   }
-  for (const Rgba c : image.pixels) transparent.push_back(c.a == 0);
+  for (const Rgba c : image.pixels) {
+    transparent.push_back(c.a == 0);
+  }
   put_and_mask(out, image.width, image.height, transparent);
   return out;
 }
@@ -506,7 +560,9 @@ Bytes encode_ico(const std::vector<IconEntry>& entries) {
     put32(out, offset);
     offset += static_cast<int>(entry.dib.size());
   }
-  for (const IconEntry& entry : entries) out.insert(out.end(), entry.dib.begin(), entry.dib.end());
+  for (const IconEntry& entry : entries) {
+    out.insert(out.end(), entry.dib.begin(), entry.dib.end());
+  }
   return out;
 }
 
@@ -543,9 +599,10 @@ int mix(int ink, int paper, int ink_parts, int parts) {
 }
 
 void put_over(Image& image, int x, int y, Rgb c, int alpha) {
-  Rgba& dst = pixel(image, x, y);
-  dst = {to_byte(mix(c.r, dst.r, alpha, kOpaque)), to_byte(mix(c.g, dst.g, alpha, kOpaque)),
-         to_byte(mix(c.b, dst.b, alpha, kOpaque)), kOpaque};
+  const Rgba under = pixel(image, x, y);
+  set_pixel(image, x, y,
+            {to_byte(mix(c.r, under.r, alpha, kOpaque)), to_byte(mix(c.g, under.g, alpha, kOpaque)),
+             to_byte(mix(c.b, under.b, alpha, kOpaque)), kOpaque});
 }
 
 Image draw_logo() {
@@ -571,8 +628,12 @@ Image draw_logo() {
     for (std::size_t column = 0; column < line.size(); ++column) {
       const int x = text_left + static_cast<int>(column);
       const int y = kCapTop + static_cast<int>(row);
-      if (line[column] == '#') put_over(logo, x, y, kInk, kOpaque);
-      if (line[column] == '+') put_over(logo, x, y, kInk, (kOpaque + 1) / 2);
+      if (line[column] == '#') {
+        put_over(logo, x, y, kInk, kOpaque);
+      }
+      if (line[column] == '+') {
+        put_over(logo, x, y, kInk, (kOpaque + 1) / 2);
+      }
     }
   }
   return logo;
@@ -582,7 +643,9 @@ Image draw_logo() {
 
 bool write_file(const char* path, const Bytes& bytes) {
   std::FILE* file = std::fopen(path, "wb");
-  if (file == nullptr) return false;
+  if (file == nullptr) {
+    return false;
+  }
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   return std::fclose(file) == 0 && written;
 }
@@ -618,15 +681,17 @@ Bytes draw_icon() {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fputs("usage: draw_art OUT_LOGO_BMP OUT_ICO\n", stderr);
+    // A diagnostic that cannot be written has nowhere else to go; the exit
+    // status still reports the failure.
+    static_cast<void>(std::fputs("usage: draw_art OUT_LOGO_BMP OUT_ICO\n", stderr));
     return 2;
   }
   if (!write_file(argv[1], encode_bmp(draw_logo()))) {
-    std::fprintf(stderr, "draw_art: cannot write %s\n", argv[1]);
+    static_cast<void>(std::fprintf(stderr, "draw_art: cannot write %s\n", argv[1]));
     return 1;
   }
   if (!write_file(argv[2], draw_icon())) {
-    std::fprintf(stderr, "draw_art: cannot write %s\n", argv[2]);
+    static_cast<void>(std::fprintf(stderr, "draw_art: cannot write %s\n", argv[2]));
     return 1;
   }
   return 0;
