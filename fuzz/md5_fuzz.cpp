@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "digest/md5.h"
+#include "test_support.h"
 
 namespace {
 
@@ -24,15 +25,6 @@ namespace {
 // a block, and some span whole blocks.
 constexpr std::uint8_t kLongestPiece = 255;
 
-std::string Hex(const unsigned char* digest) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (std::size_t i = 0; i < kMd5DigestSize; ++i) {
-        text += kDigits[digest[i] >> 4];
-        text += kDigits[digest[i] & 0x0f];
-    }
-    return text;
-}
 
 // libFuzzer takes the abort as a finding and keeps the input that caused it.
 [[noreturn]] void Fail(const std::string& report) {
@@ -71,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (std::memcmp(digest, expected, kMd5DigestSize) != 0) {
         Fail("digest differs for a " + std::to_string(message.size()) + "-byte message\nengine  " +
-             Hex(digest) + "\nOpenSSL " + Hex(expected) + "\n");
+             Hex(digest, kMd5DigestSize) + "\nOpenSSL " + Hex(expected, kMd5DigestSize) + "\n");
     }
     return 0;
 }
