@@ -1,17 +1,18 @@
 #include "tests/wine/driver.h"
 
 #include <wincrypt.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace driver {
 
 namespace {
 
-constexpr DWORD kPollMs = 50;
 // How long a dialog that is merely idle may take to answer.
 constexpr DWORD kAnswerMs = 10000;
 
@@ -154,6 +155,46 @@ bool StillRunning(const Program& program) {
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutA(program.dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs,
                                &ignored) != 0;
+}
+
+long OpenHandleCount(const Program& program) {
+    // The system-wide handle list (SystemHandleInformation): a count, then
+    // one entry per handle naming the process that holds it.
+    struct HandleEntry {
+        ULONG processId;
+        UCHAR objectType;
+        UCHAR flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    std::vector<unsigned char> list(1 << 16);
+    for (;;) {
+        ULONG needed = 0;
+        const NTSTATUS status =
+            NtQuerySystemInformation(SystemHandleInformation, list.data(),
+                                     static_cast<ULONG>(list.size()), &needed);
+        if (status == static_cast<NTSTATUS>(0xC0000004L)) {  // STATUS_INFO_LENGTH_MISMATCH
+            list.resize(list.size() * 2);
+            continue;
+        }
+        if (status != 0) {
+            return -1;
+        }
+        break;
+    }
+    ULONG count = 0;
+    std::memcpy(&count, list.data(), sizeof count);
+    const std::size_t first = sizeof(ULONG) + (alignof(HandleEntry) > sizeof(ULONG) ? alignof(HandleEntry) - sizeof(ULONG) : 0);
+    long held = 0;
+    for (ULONG i = 0; i < count; ++i) {
+        HandleEntry entry;
+        std::memcpy(&entry, list.data() + first + i * sizeof entry, sizeof entry);
+        if (entry.processId == program.process.dwProcessId) {
+            ++held;
+        }
+    }
+    return held;
 }
 
 std::string Scratch(const std::string& name) {

@@ -25,6 +25,7 @@ inline const std::string kNoticeCaption = "请注意";
 
 constexpr long long kNoticeThreshold = 104857600;  // 100 MiB
 constexpr DWORD kPatienceMs = 120000;               // everything runs emulated here
+constexpr DWORD kPollMs = 50;                       // between looks for a window
 constexpr int kMessageBoxTextId = 0xFFFF;           // the box's static text
 
 std::string Environment(const char* name);
@@ -60,6 +61,9 @@ Program Start();
 int ExitStatus(Program& program);
 // The process has not ended and its dialog still answers messages.
 bool StillRunning(const Program& program);
+// How many kernel handles the process holds (files among them); -1 if the
+// system does not tell.
+long OpenHandleCount(const Program& program);
 
 // --- Files and their reference digests -------------------------------------
 
