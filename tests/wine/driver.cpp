@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -159,7 +160,7 @@ bool StillRunning(const Program& program) {
 
 long OpenHandleCount(const Program& program) {
     // The system-wide handle list (SystemHandleInformation): a count, then
-    // one entry per handle naming the process that holds it.
+    // one entry per handle, naming the process that holds it.
     struct HandleEntry {
         ULONG processId;
         UCHAR objectType;
@@ -168,28 +169,32 @@ long OpenHandleCount(const Program& program) {
         PVOID object;
         ACCESS_MASK access;
     };
+    struct HandleList {
+        ULONG count;
+        HandleEntry entries[1];
+    };
+    // STATUS_INFO_LENGTH_MISMATCH
+    constexpr NTSTATUS kListTooSmall = static_cast<NTSTATUS>(0xC0000004L);
     std::vector<unsigned char> list(1 << 16);
-    for (;;) {
+    NTSTATUS status = kListTooSmall;
+    while (status == kListTooSmall) {
         ULONG needed = 0;
-        const NTSTATUS status =
-            NtQuerySystemInformation(SystemHandleInformation, list.data(),
-                                     static_cast<ULONG>(list.size()), &needed);
-        if (status == static_cast<NTSTATUS>(0xC0000004L)) {  // STATUS_INFO_LENGTH_MISMATCH
+        status = NtQuerySystemInformation(SystemHandleInformation, list.data(),
+                                          static_cast<ULONG>(list.size()), &needed);
+        if (status == kListTooSmall) {
             list.resize(list.size() * 2);
-            continue;
         }
-        if (status != 0) {
-            return -1;
-        }
-        break;
+    }
+    if (status != 0) {
+        return -1;
     }
     ULONG count = 0;
-    std::memcpy(&count, list.data(), sizeof count);
-    const std::size_t first = sizeof(ULONG) + (alignof(HandleEntry) > sizeof(ULONG) ? alignof(HandleEntry) - sizeof(ULONG) : 0);
+    std::memcpy(&count, list.data() + offsetof(HandleList, count), sizeof count);
     long held = 0;
     for (ULONG i = 0; i < count; ++i) {
         HandleEntry entry;
-        std::memcpy(&entry, list.data() + first + i * sizeof entry, sizeof entry);
+        std::memcpy(&entry, list.data() + offsetof(HandleList, entries) + i * sizeof entry,
+                    sizeof entry);
         if (entry.processId == program.process.dwProcessId) {
             ++held;
         }
