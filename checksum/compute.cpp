@@ -44,18 +44,25 @@ struct ComputeRun {
     char digestText[kDigestTextLength + 1];
 };
 
-// Feeds the rest of the stream to the engine. False if a read failed: the
-// bytes before the failure are not the file, so their digest must not be
-// shown as its digest.
-bool HashStream(std::FILE* file, ComputeRun& run) {
+// Feeds the stream to the engine. False if a read failed, or if the stream
+// did not hold exactly the `size` bytes measured when it was opened: the
+// bytes of a file that grew or shrank meanwhile are no one version of it,
+// so their digest must not be shown as its digest. A file that keeps
+// growing is given up as soon as it passes its size, not followed.
+bool HashStream(std::FILE* file, std::uint64_t size, ComputeRun& run) {
     Md5Init(run.context);
+    std::uint64_t hashed = 0;
     for (;;) {
         const std::size_t count = std::fread(run.buffer, 1, kReadSize, file);
         if (std::ferror(file) != 0) {
             return false;
         }
         if (count == 0) {
-            return true;
+            return hashed == size;
+        }
+        hashed += count;
+        if (hashed > size) {
+            return false;
         }
         Md5Update(run.context, run.buffer, static_cast<std::uint32_t>(count));
     }
@@ -84,7 +91,7 @@ const char* ComputeResultText(HWND dialog, ComputeRun& run) {
     if (size >= kLargeFileSize) {
         MessageBoxA(nullptr, kLargeFileNotice, kLargeFileCaption, MB_OK);
     }
-    const bool complete = HashStream(file, run);
+    const bool complete = HashStream(file, size, run);
     // Closing a stream that was only read cannot lose data; the outcome of
     // the reads has been taken already.
     static_cast<void>(std::fclose(file));

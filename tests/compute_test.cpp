@@ -207,6 +207,24 @@ TEST_F(ComputeFailure, AFailedReadIsReportedNotShownAsADigest) {
     ExpectBusyTextFirstAndResultLast();
 }
 
+using ComputeChangingFile = ComputeTest;
+
+// The notice comes after the size is measured and before the first read, so
+// a change made while it is up lands between the two: the bytes read are
+// then no version of the file, and must not be shown as its digest. One
+// byte either way is the smallest change there is.
+TEST_F(ComputeChangingFile, AFileThatShrinksOrGrowsBeforeTheReadGivesTheReadFailedText) {
+    for (const std::uint64_t changedSize : {kNoticeSize - 1, kNoticeSize + 1}) {
+        window_double::Reset();
+        const std::string path = WriteSparseFile("changing", kNoticeSize);
+        window_double::OnMessageBox(
+            [&] { ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(changedSize)), 0); });
+        EXPECT_EQ(Compute(path), kReadFailedText) << "changed to " << changedSize << " bytes";
+        EXPECT_EQ(EventsOf(Call::MessageBox).size(), 1u);
+        ExpectBusyTextFirstAndResultLast();
+    }
+}
+
 using ComputePath = ComputeTest;
 
 TEST_F(ComputePath, APathIsOnlyANameNeverAFormat) {
@@ -300,7 +318,8 @@ void RunOnWindowsSizedStack(const std::function<void()>& body) {
 TEST_F(ComputeNotice, AHundredRunsNestedInsideNoticesFitInAWindowsStack) {
     // Every run opens the same large file and shows the notice; inside the
     // innermost notice the file shrinks to "abc", so that all runs finish
-    // quickly, each with its own open file.
+    // quickly, each with its own open file, and each reports the file as
+    // unreadable: it shrank after its size was measured.
     const std::string path = WriteSparseFile("large", kNoticeSize, "abc");
     constexpr int kNested = 100;
     int depth = 0;
@@ -317,14 +336,14 @@ TEST_F(ComputeNotice, AHundredRunsNestedInsideNoticesFitInAWindowsStack) {
 
     EXPECT_EQ(depth, kNested);
     EXPECT_EQ(EventsOf(Call::MessageBox).size(), kNested + 1u);
-    int digests = 0;
+    int readFailures = 0;
     for (const Event& event : EventsOf(Call::SetText)) {
-        if (event.text == "900150983CD24FB0D6963F7D28E17F72") {
-            ++digests;
+        if (event.text == kReadFailedText) {
+            ++readFailures;
         }
     }
-    EXPECT_EQ(digests, kNested + 1);
-    EXPECT_EQ(window_double::ControlText(IDC_RESULT), "900150983CD24FB0D6963F7D28E17F72");
+    EXPECT_EQ(readFailures, kNested + 1);
+    EXPECT_EQ(window_double::ControlText(IDC_RESULT), kReadFailedText);
 }
 
 using ComputeHugeFile = ComputeTest;

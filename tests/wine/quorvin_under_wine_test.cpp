@@ -2,244 +2,31 @@
 // a separate Windows process: run under Wine in a virtual X server by
 // tests/wine/run_under_wine.sh.
 //
-// The expected texts below are this test's own, written in UTF-8 and compiled
-// to GBK (-fexec-charset=GBK): the bytes a user's code page 936 shows.
+// The expected texts (tests/wine/driver.h) are this test's own, written in
+// UTF-8 and compiled to GBK: the bytes a user's code page 936 shows.
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "resources/resource.h"
+#include "tests/wine/driver.h"
 
 namespace {
 
-const std::string kPathPrompt = "请选择需要校验的文件...";
-const std::string kResultStart = "校验结果";
-const std::string kBusyText = "正在计算校验码....";
-const std::string kEmptyPathText = "文件名错误! 请重新选择文件...";
-const std::string kOpenFailedText = "打开指定文件失败! 请重新选择文件...";
-const std::string kNoticeText = "计算大文件的校验码需要较长时间,请耐心等待.";
-const std::string kNoticeCaption = "请注意";
+using namespace driver;
 
-constexpr long long kNoticeThreshold = 104857600;  // 100 MiB
-constexpr DWORD kPatienceMs = 120000;               // everything runs emulated here
-constexpr int kMessageBoxTextId = 0xFFFF;           // the box's static text
-constexpr int kChooserFilterList = 0x470;           // cmb1
-constexpr int kChooserNameCombo = 0x47C;            // cmb13
-constexpr int kChooserNameEdit = 0x480;             // edt1, older choosers
-
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
-
-// --- Windows of the program under test ------------------------------------
-
-struct WindowQuery {
-    DWORD processId;
-    const std::string* caption;  // null: any caption
-    HWND owner;                  // null: any owner
-    HWND found;
-};
-
-std::string ClassName(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string Text(HWND window) {
-    char text[4096] = {};
-    DWORD_PTR length = 0;
-    if (SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                            SMTO_NORMAL, kPatienceMs, &length) == 0) {
-        return "<no answer>";
-    }
-    return std::string(text, length);
-}
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-    auto& query = *reinterpret_cast<WindowQuery*>(parameter);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId != query.processId || !IsWindowVisible(window) || ClassName(window) != "#32770") {
-        return TRUE;
-    }
-    if (query.owner != nullptr && GetWindow(window, GW_OWNER) != query.owner) {
-        return TRUE;
-    }
-    if (query.caption != nullptr && Text(window) != *query.caption) {
-        return TRUE;
-    }
-    query.found = window;
-    return FALSE;
-}
-
-HWND FindDialogWindow(DWORD processId, const std::string* caption, HWND owner) {
-    WindowQuery query{processId, caption, owner, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
-
-HWND WaitForDialogWindow(DWORD processId, const std::string* caption, HWND owner) {
-    for (DWORD waited = 0; waited < kPatienceMs; waited += 50) {
-        if (HWND window = FindDialogWindow(processId, caption, owner)) {
-            return window;
-        }
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-bool WaitUntilGone(HWND window) {
-    for (DWORD waited = 0; waited < kPatienceMs; waited += 50) {
-        if (!IsWindow(window) || !IsWindowVisible(window)) {
-            return true;
-        }
-        Sleep(50);
-    }
-    return false;
-}
-
-void SetText(HWND window, const std::string& text) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
-                        kPatienceMs, &ignored);
-}
+constexpr int kChooserFilterList = 0x470;  // cmb1
+constexpr int kChooserNameCombo = 0x47C;   // cmb13
+constexpr int kChooserNameEdit = 0x480;    // edt1, older choosers
 
 void Type(HWND window, char character) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(window, WM_CHAR, static_cast<unsigned char>(character), 1, SMTO_NORMAL,
                         kPatienceMs, &ignored);
-}
-
-// A button press as the dialog receives it, waiting until it is handled.
-void Press(HWND dialog, int buttonId) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                        reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)), SMTO_NORMAL,
-                        kPatienceMs, &ignored);
-}
-
-// The same press without waiting: for commands that open a modal window.
-void PressWithoutWaiting(HWND dialog, int buttonId) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
-}
-
-// A key as the keyboard delivers it, through the dialog's own message loop.
-void PressKey(HWND window, WPARAM key) {
-    PostMessageA(window, WM_KEYDOWN, key, 1);
-    PostMessageA(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
-}
-
-struct Program {
-    PROCESS_INFORMATION process;
-    HWND dialog;
-};
-
-Program Start() {
-    const std::string executable = Environment("QUORVIN_EXE");
-    std::string commandLine = "\"" + executable + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    Program program = {};
-    if (!CreateProcessA(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &program.process)) {
-        ADD_FAILURE() << "cannot start " << executable << ": error " << GetLastError();
-        return program;
-    }
-    const std::string caption = "Quorvin";
-    program.dialog = WaitForDialogWindow(program.process.dwProcessId, &caption, nullptr);
-    EXPECT_NE(program.dialog, nullptr) << "the dialog did not appear";
-    return program;
-}
-
-// Waits for the program to end; its exit status, or -1 if it did not end.
-int ExitStatus(Program& program) {
-    if (WaitForSingleObject(program.process.hProcess, kPatienceMs) != WAIT_OBJECT_0) {
-        TerminateProcess(program.process.hProcess, 99);
-        return -1;
-    }
-    DWORD status = 0;
-    GetExitCodeProcess(program.process.hProcess, &status);
-    CloseHandle(program.process.hThread);
-    CloseHandle(program.process.hProcess);
-    return static_cast<int>(status);
-}
-
-// --- Files and their reference digests -------------------------------------
-
-std::string Scratch(const std::string& name) {
-    return Environment("QUORVIN_SCRATCH") + "\\" + name;
-}
-
-std::vector<unsigned char> SampleBytes(std::size_t size) {
-    std::vector<unsigned char> bytes(size);
-    std::uint32_t state = 0x9E3779B9u ^ static_cast<std::uint32_t>(size);
-    for (auto& byte : bytes) {
-        state = state * 1664525u + 1013904223u;
-        byte = static_cast<unsigned char>(state >> 24);
-    }
-    return bytes;
-}
-
-void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
-    std::fclose(file);
-}
-
-// A file of zero bytes of the given size, without writing them.
-void WriteZeroFile(const std::string& path, long long size) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
-    EXPECT_TRUE(SetEndOfFile(file));
-    CloseHandle(file);
-}
-
-// MD5 by the system's cryptographic provider, which shares no code with the
-// program's engine. Zero files are fed in pieces of zeros.
-std::string ReferenceMd5(const std::vector<unsigned char>& bytes, long long zeroBytes = 0) {
-    HCRYPTPROV provider = 0;
-    HCRYPTHASH hash = 0;
-    if (!CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
-        !CryptCreateHash(provider, CALG_MD5, 0, 0, &hash)) {
-        return "<no provider>";
-    }
-    if (!bytes.empty()) {
-        CryptHashData(hash, bytes.data(), static_cast<DWORD>(bytes.size()), 0);
-    }
-    const std::vector<unsigned char> zeros(1 << 20);
-    for (long long left = zeroBytes; left > 0;) {
-        const DWORD piece = static_cast<DWORD>(left < static_cast<long long>(zeros.size())
-                                                   ? left
-                                                   : static_cast<long long>(zeros.size()));
-        CryptHashData(hash, zeros.data(), piece, 0);
-        left -= piece;
-    }
-    BYTE digest[16] = {};
-    DWORD length = sizeof digest;
-    CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0);
-    CryptDestroyHash(hash);
-    CryptReleaseContext(provider, 0);
-    std::string text;
-    for (BYTE byte : digest) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02X", byte);
-        text += pair;
-    }
-    return text;
 }
 
 // --- The screenshot ---------------------------------------------------------

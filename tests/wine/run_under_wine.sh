@@ -19,6 +19,28 @@ export QUORVIN_EXE; QUORVIN_EXE=$(windows_path "$build/Quorvin.exe")
 export QUORVIN_SCRATCH; QUORVIN_SCRATCH=$(windows_path "$scratch")
 export QUORVIN_SCREENSHOT; QUORVIN_SCREENSHOT=$(windows_path "$scratch/dialog.bmp")
 
+# What a Windows program cannot make, for the bad-input cases: a FIFO with no
+# writer, a listening Unix socket, a link to a file the test writes and a
+# link to nothing.
+mkfifo "$scratch/fifo"
+python3 -c '
+import socket, sys, time
+listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+listener.bind(sys.argv[1])
+listener.listen()
+time.sleep(3600)
+' "$scratch/socket" &
+socket_listener=$!
+trap 'kill "$socket_listener" 2>/dev/null; rm -rf "$scratch"' EXIT
+for _ in $(seq 100); do [ -S "$scratch/socket" ] && break; sleep 0.1; done
+ln -s link-target.bin "$scratch/file-link"
+ln -s no-such-target "$scratch/dangling-link"
+export QUORVIN_FIFO; QUORVIN_FIFO=$(windows_path "$scratch/fifo")
+export QUORVIN_SOCKET; QUORVIN_SOCKET=$(windows_path "$scratch/socket")
+export QUORVIN_FILE_LINK; QUORVIN_FILE_LINK=$(windows_path "$scratch/file-link")
+export QUORVIN_LINK_TARGET; QUORVIN_LINK_TARGET=$(windows_path "$scratch/link-target.bin")
+export QUORVIN_DANGLING_LINK; QUORVIN_DANGLING_LINK=$(windows_path "$scratch/dangling-link")
+
 status=0
 # xvfb-run is a POSIX shell script, which passes on no shell functions: the
 # inner shell reads the shared set-up itself.
