@@ -126,8 +126,11 @@ Program Start() {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     Program program = {};
+    // Started in the scratch folder: the file chooser opens there, on a few
+    // files, rather than on whatever folder the test runner is in.
+    const std::string folder = Environment("QUORVIN_SCRATCH");
     if (!CreateProcessA(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &program.process)) {
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &program.process)) {
         ADD_FAILURE() << "cannot start " << executable << ": error " << GetLastError();
         return program;
     }
@@ -135,6 +138,12 @@ Program Start() {
     program.dialog = WaitForDialogWindow(program.process.dwProcessId, &caption, nullptr);
     EXPECT_NE(program.dialog, nullptr) << "the dialog did not appear";
     return program;
+}
+
+void Abandon(Program& program) {
+    TerminateProcess(program.process.hProcess, 99);
+    WaitForSingleObject(program.process.hProcess, kPatienceMs);
+    program.dialog = nullptr;
 }
 
 int ExitStatus(Program& program) {

@@ -59,6 +59,10 @@ struct Program {
 Program Start();
 // Waits for the program to end; its exit status, or -1 if it did not end.
 int ExitStatus(Program& program);
+
+// Ends a program that stopped answering, so that the tests after the one
+// that found it fail at once instead of each waiting out its patience.
+void Abandon(Program& program);
 // The process has not ended and its dialog still answers messages.
 bool StillRunning(const Program& program);
 // How many kernel handles the process holds (files among them); -1 if the

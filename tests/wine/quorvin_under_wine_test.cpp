@@ -174,7 +174,10 @@ TEST_F(QuorvinDialog, BrowseFillsThePathFieldOrLeavesItAlone) {
 
     PressWithoutWaiting(Dialog(), IDC_BROWSE);
     HWND chooser = WaitForDialogWindow(ProcessId(), nullptr, Dialog());
-    ASSERT_NE(chooser, nullptr) << "no file chooser";
+    if (chooser == nullptr) {
+        Abandon(program_);
+        FAIL() << "no file chooser";
+    }
     EXPECT_EQ(Text(GetDlgItem(chooser, kChooserFilterList)), "All");
     PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitUntilGone(chooser));
@@ -182,7 +185,10 @@ TEST_F(QuorvinDialog, BrowseFillsThePathFieldOrLeavesItAlone) {
 
     PressWithoutWaiting(Dialog(), IDC_BROWSE);
     chooser = WaitForDialogWindow(ProcessId(), nullptr, Dialog());
-    ASSERT_NE(chooser, nullptr) << "no file chooser";
+    if (chooser == nullptr) {
+        Abandon(program_);
+        FAIL() << "no file chooser";
+    }
     HWND name = GetDlgItem(chooser, kChooserNameCombo);
     if (name == nullptr) {
         name = GetDlgItem(chooser, kChooserNameEdit);
