@@ -8,27 +8,24 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# Configures, builds and tests one preset.
+suite() {
+  cmake --preset "$1"
+  cmake --build --preset "$1"
+  ctest --preset "$1"
+}
+
 cmake/install-packages.sh
 
 cmake --preset windows
 cmake --build --preset windows
 
-cmake --preset linux-i686
-cmake --build --preset linux-i686
-ctest --preset linux-i686
-
-cmake --preset asan
-cmake --build --preset asan
-ctest --preset asan
-
-cmake --preset linux-s390x
-cmake --build --preset linux-s390x
-ctest --preset linux-s390x
+suite linux-i686
+suite asan
+suite linux-s390x
 
 # The fuzz harness against OpenSSL's MD5, for a bounded minute.
-cmake --preset fuzz
-cmake --build --preset fuzz
-ctest --preset fuzz
+suite fuzz
 grep -E '^(INFO: Seed|Done [0-9]+ runs)' build/fuzz/Testing/Temporary/LastTest.log
 
 cmake --preset linux

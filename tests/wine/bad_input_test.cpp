@@ -60,11 +60,7 @@ protected:
     static HWND Field(int id) { return GetDlgItem(program_.dialog, id); }
     static DWORD ProcessId() { return program_.process.dwProcessId; }
 
-    static std::string Compute(const std::string& path) {
-        SetText(Field(IDC_PATH), path);
-        Press(program_.dialog, IDC_COMPUTE);
-        return Text(Field(IDC_RESULT));
-    }
+    static std::string Compute(const std::string& path) { return driver::Compute(program_, path); }
 
     // Presses compute without waiting and returns the notice it opens: one
     // not among `shown`, the notices already up.

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "resources/resource.h"
+
 namespace driver {
 
 namespace {
@@ -138,6 +140,12 @@ Program Start() {
     program.dialog = WaitForDialogWindow(program.process.dwProcessId, &caption, nullptr);
     EXPECT_NE(program.dialog, nullptr) << "the dialog did not appear";
     return program;
+}
+
+std::string Compute(const Program& program, const std::string& path) {
+    SetText(GetDlgItem(program.dialog, IDC_PATH), path);
+    Press(program.dialog, IDC_COMPUTE);
+    return Text(GetDlgItem(program.dialog, IDC_RESULT));
 }
 
 void Abandon(Program& program) {

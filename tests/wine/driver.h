@@ -60,6 +60,10 @@ Program Start();
 // Waits for the program to end; its exit status, or -1 if it did not end.
 int ExitStatus(Program& program);
 
+// Puts the path into the path field, presses compute, waits for the run to
+// end and returns the result field's text.
+std::string Compute(const Program& program, const std::string& path);
+
 // Ends a program that stopped answering, so that the tests after the one
 // that found it fail at once instead of each waiting out its patience.
 void Abandon(Program& program);

@@ -88,11 +88,7 @@ protected:
     static HWND Field(int id) { return GetDlgItem(program_.dialog, id); }
     static DWORD ProcessId() { return program_.process.dwProcessId; }
 
-    static std::string Compute(const std::string& path) {
-        SetText(Field(IDC_PATH), path);
-        Press(Dialog(), IDC_COMPUTE);
-        return Text(Field(IDC_RESULT));
-    }
+    static std::string Compute(const std::string& path) { return driver::Compute(program_, path); }
 
     static Program program_;
 };
