@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libbenchmark-dev libssl-dev  # tests and benchmark
-  g++-mingw-w64-i686                                   # the Windows build
+  g++-mingw-w64-i686                                   # the Windows build (and windres)
+  qt6-base-dev                                         # the native program
   # The 32-bit x86 tests. g++-12-multilib rather than g++-multilib, which
   # Debian will not keep beside a cross compiler; the one link it adds is
   # replaced in cmake/i686-linux-gnu.cmake.
@@ -23,7 +24,7 @@ packages=(
 # with their recommendations, as a desktop would have them.
 wine_packages=(
   wine wine64 wine32:i386 fonts-wine
-  xvfb xauth fonts-noto-cjk locales imagemagick
+  xvfb xauth xdotool fonts-noto-cjk locales imagemagick
 )
 
 missing_from() {

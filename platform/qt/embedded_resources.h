@@ -1,0 +1,7 @@
+// The compiled resource script, built into the program: the dialog
+// templates and bitmaps a Windows executable would carry as resources.
+#pragma once
+
+#include "platform/qt/resource_image.h"
+
+ResourceBytes EmbeddedResourceImage();

@@ -1,0 +1,242 @@
+// The compiled resource image: a run of entries, each a header (data size,
+// header size, type, name, language...) followed by its data, every header
+// and every data block starting on a 4-byte boundary. All numbers are
+// little-endian, all texts UTF-16.
+#include "platform/qt/resource_image.h"
+
+#include <cstddef>
+
+namespace {
+
+// A read position in a byte range. A read past the end clears `ok` and
+// yields zero, so a run of reads is checked once, after the last.
+struct Reader {
+    ResourceBytes bytes;
+    std::size_t offset = 0;
+    bool ok = true;
+};
+
+std::uint32_t ReadLittleEndian(Reader& reader, std::size_t size) {
+    if (!reader.ok || reader.offset > reader.bytes.size() ||
+        reader.bytes.size() - reader.offset < size) {
+        reader.ok = false;
+        return 0;
+    }
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        value |= static_cast<std::uint32_t>(reader.bytes[reader.offset + i]) << (8 * i);
+    }
+    reader.offset += size;
+    return value;
+}
+
+std::uint8_t Read8(Reader& reader) {
+    return static_cast<std::uint8_t>(ReadLittleEndian(reader, 1));
+}
+std::uint16_t Read16(Reader& reader) {
+    return static_cast<std::uint16_t>(ReadLittleEndian(reader, 2));
+}
+std::uint32_t Read32(Reader& reader) {
+    return ReadLittleEndian(reader, 4);
+}
+int ReadSigned16(Reader& reader) {
+    return static_cast<std::int16_t>(Read16(reader));
+}
+
+void AlignTo4(Reader& reader) {
+    const std::size_t aligned = (reader.offset + 3) & ~std::size_t{3};
+    if (aligned > reader.bytes.size()) {
+        reader.ok = false;
+        return;
+    }
+    reader.offset = aligned;
+}
+
+void AppendUtf8(std::string& text, std::uint32_t codePoint) {
+    if (codePoint < 0x80) {
+        text += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        text += static_cast<char>(0xC0 | (codePoint >> 6));
+        text += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        text += static_cast<char>(0xE0 | (codePoint >> 12));
+        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (codePoint >> 18));
+        text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
+// A terminated UTF-16 text, as UTF-8. A lone surrogate becomes U+FFFD.
+std::string ReadText(Reader& reader) {
+    constexpr std::uint32_t kReplacement = 0xFFFD;
+    std::string text;
+    for (std::uint32_t unit = Read16(reader); reader.ok && unit != 0; unit = Read16(reader)) {
+        if (unit >= 0xD800 && unit < 0xDC00) {
+            const std::size_t afterHigh = reader.offset;
+            const std::uint32_t low = Read16(reader);
+            if (reader.ok && low >= 0xDC00 && low < 0xE000) {
+                AppendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                continue;
+            }
+            reader.ok = true;
+            reader.offset = afterHigh;
+            unit = kReplacement;
+        } else if (unit >= 0xDC00 && unit < 0xE000) {
+            unit = kReplacement;
+        }
+        AppendUtf8(text, unit);
+    }
+    return text;
+}
+
+// A name-or-number field: 0xFFFF and a number, or a terminated text (which
+// is empty when the field is a single zero).
+void ReadNameOrNumber(Reader& reader, std::uint16_t& number, std::string& name) {
+    constexpr std::uint16_t kNumberFollows = 0xFFFF;
+    const std::size_t start = reader.offset;
+    if (Read16(reader) == kNumberFollows) {
+        number = Read16(reader);
+        name.clear();
+        return;
+    }
+    reader.offset = start;
+    number = 0;
+    name = ReadText(reader);
+}
+
+DialogUnitRect ReadRect(Reader& reader) {
+    DialogUnitRect rect;
+    rect.x = ReadSigned16(reader);
+    rect.y = ReadSigned16(reader);
+    rect.width = ReadSigned16(reader);
+    rect.height = ReadSigned16(reader);
+    return rect;
+}
+
+}  // namespace
+
+bool FindResourceData(ResourceBytes image, std::uint16_t type, std::uint16_t number,
+                      ResourceBytes& data) {
+    Reader reader{image};
+    while (reader.ok && reader.offset < image.size()) {
+        const std::size_t entryStart = reader.offset;
+        const std::uint32_t dataSize = Read32(reader);
+        const std::uint32_t headerSize = Read32(reader);
+        std::uint16_t entryType = 0;
+        std::uint16_t entryNumber = 0;
+        std::string unusedName;
+        ReadNameOrNumber(reader, entryType, unusedName);
+        ReadNameOrNumber(reader, entryNumber, unusedName);
+        if (!reader.ok || headerSize > image.size() - entryStart ||
+            dataSize > image.size() - entryStart - headerSize) {
+            return false;
+        }
+        const std::size_t dataStart = entryStart + headerSize;
+        if (entryType == type && entryNumber == number) {
+            data = image.subspan(dataStart, dataSize);
+            return true;
+        }
+        reader.offset = dataStart + dataSize;
+        AlignTo4(reader);
+    }
+    return false;
+}
+
+bool ParseDialogTemplate(ResourceBytes data, DialogTemplate& dialog) {
+    constexpr std::uint16_t kExtendedVersion = 1;
+    constexpr std::uint16_t kExtendedSignature = 0xFFFF;
+    constexpr std::uint32_t kSetFontStyle = 0x40;  // DS_SETFONT, part of DS_SHELLFONT
+
+    Reader reader{data};
+    if (Read16(reader) != kExtendedVersion || Read16(reader) != kExtendedSignature) {
+        return false;
+    }
+    Read32(reader);  // help context
+    dialog.extendedStyle = Read32(reader);
+    dialog.style = Read32(reader);
+    const std::uint16_t controlCount = Read16(reader);
+    dialog.rect = ReadRect(reader);
+    std::uint16_t menuNumber = 0;
+    std::string menuName;
+    ReadNameOrNumber(reader, menuNumber, menuName);
+    std::uint16_t classAtom = 0;
+    std::string className;
+    ReadNameOrNumber(reader, classAtom, className);
+    if (menuNumber != 0 || !menuName.empty() || classAtom != 0 || !className.empty()) {
+        return false;
+    }
+    dialog.caption = ReadText(reader);
+    dialog.hasFont = (dialog.style & kSetFontStyle) != 0;
+    if (dialog.hasFont) {
+        dialog.fontPointSize = Read16(reader);
+        dialog.fontWeight = Read16(reader);
+        dialog.fontItalic = Read8(reader) != 0;
+        Read8(reader);  // character set
+        dialog.fontFace = ReadText(reader);
+    }
+
+    dialog.controls.clear();
+    for (int i = 0; i < controlCount && reader.ok; ++i) {
+        AlignTo4(reader);
+        DialogControlTemplate control;
+        Read32(reader);  // help context
+        control.extendedStyle = Read32(reader);
+        control.style = Read32(reader);
+        control.rect = ReadRect(reader);
+        control.id = static_cast<std::int32_t>(Read32(reader));
+        ReadNameOrNumber(reader, control.classAtom, control.className);
+        ReadNameOrNumber(reader, control.textNumber, control.text);
+        const std::uint16_t creationDataSize = Read16(reader);
+        if (reader.ok && creationDataSize > data.size() - reader.offset) {
+            reader.ok = false;
+        }
+        reader.offset += reader.ok ? creationDataSize : 0;
+        dialog.controls.push_back(control);
+    }
+    return reader.ok;
+}
+
+bool BitmapFileFromResource(ResourceBytes data, std::vector<std::uint8_t>& file) {
+    constexpr std::uint32_t kFileHeaderSize = 14;
+    Reader reader{data};
+    const std::uint32_t infoHeaderSize = Read32(reader);
+    reader.offset = 14;  // biBitCount, after size, width, height and planes
+    const std::uint16_t bitsPerPixel = Read16(reader);
+    const std::uint32_t compression = Read32(reader);
+    reader.offset = 32;  // biClrUsed
+    const std::uint32_t coloursUsed = Read32(reader);
+    if (!reader.ok || infoHeaderSize < 40 || infoHeaderSize > data.size()) {
+        return false;
+    }
+    // The pixels follow the header and the colour table; three masks sit
+    // between them in a bit-field bitmap with the basic header.
+    constexpr std::uint32_t kBitFields = 3;
+    std::uint64_t colours = coloursUsed;
+    if (colours == 0 && bitsPerPixel <= 8) {
+        colours = std::uint64_t{1} << bitsPerPixel;
+    }
+    std::uint64_t pixelOffset = kFileHeaderSize + infoHeaderSize + 4 * colours;
+    if (compression == kBitFields && infoHeaderSize == 40) {
+        pixelOffset += 12;
+    }
+    if (pixelOffset > kFileHeaderSize + data.size()) {
+        return false;
+    }
+    const std::uint64_t fileSize = kFileHeaderSize + data.size();
+    if (fileSize > UINT32_MAX) {
+        return false;
+    }
+    file.assign({'B', 'M'});
+    for (std::uint32_t field : {static_cast<std::uint32_t>(fileSize), std::uint32_t{0},
+                                static_cast<std::uint32_t>(pixelOffset)}) {
+        for (int i = 0; i < 4; ++i) {
+            file.push_back(static_cast<std::uint8_t>(field >> (8 * i)));
+        }
+    }
+    file.insert(file.end(), data.begin(), data.end());
+    return true;
+}

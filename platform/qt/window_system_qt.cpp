@@ -1,0 +1,277 @@
+// The nine window-system operations on Qt 6 Widgets.
+//
+// Texts cross as UTF-8 byte strings, this host's narrow encoding. Every
+// operation runs on the thread that runs the dialogs, as on Windows.
+#include "platform/qt/dialog_window.h"
+#include "platform/qt/edit_control.h"
+#include "platform/qt/embedded_resources.h"
+#include "platform/qt/resource_image.h"
+#include "platform/qt/window_handles.h"
+#include "platform/window_system.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QMessageBox>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The dialogs whose modal loop is running, innermost last.
+std::vector<DialogWindow*>& OpenDialogs() {
+    static std::vector<DialogWindow*> dialogs;
+    return dialogs;
+}
+
+DialogWindow* DialogOfHandle(HWND handle) {
+    for (DialogWindow* dialog : OpenDialogs()) {
+        if (HandleOfWidget(dialog) == handle) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+std::string TextOf(const QWidget* window) {
+    if (const auto* edit = dynamic_cast<const EditControl*>(window)) {
+        return edit->Bytes();
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(window)) {
+        return button->text().toStdString();
+    }
+    if (const auto* box = qobject_cast<const QGroupBox*>(window)) {
+        return box->title().toStdString();
+    }
+    return window->isWindow() ? window->windowTitle().toStdString() : std::string{};
+}
+
+// The chooser's filters, from Windows' list of name and pattern pairs. A
+// pattern list ("*.c;*.h") becomes Qt's ("*.c *.h"), and "*.*", which on
+// Windows matches every name, with or without a dot, becomes "*". Names are
+// shown without their patterns, as on Windows.
+QStringList NameFilters(LPCSTR filterList) {
+    QStringList filters;
+    if (filterList == nullptr) {
+        return filters;
+    }
+    for (const char* name = filterList; *name != '\0';) {
+        const char* patterns = name + std::strlen(name) + 1;
+        if (*patterns == '\0') {
+            break;
+        }
+        QStringList qtPatterns = QString::fromUtf8(patterns).split(u';', Qt::SkipEmptyParts);
+        for (QString& pattern : qtPatterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QStringLiteral("*.*")) {
+                pattern = QStringLiteral("*");
+            }
+        }
+        filters << QStringLiteral("%1 (%2)").arg(QString::fromUtf8(name), qtPatterns.join(u' '));
+        name = patterns + std::strlen(patterns) + 1;
+    }
+    return filters;
+}
+
+}  // namespace
+
+QWidget* WidgetOfHandle(HWND handle) {
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    for (DialogWindow* dialog : OpenDialogs()) {
+        if (HandleOfWidget(dialog) == handle) {
+            return dialog;
+        }
+        auto* widget = reinterpret_cast<QWidget*>(handle);
+        if (dialog->HasControl(widget)) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
+
+INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, LPCSTR templateName, HWND /*owner*/,
+                        DLGPROC dialogProc, LPARAM initParam) {
+    constexpr INT_PTR kFailed = -1;
+    // Only numbered templates: a name would be a pointer at or above 0x10000.
+    const auto number = reinterpret_cast<std::uintptr_t>(templateName);
+    const ResourceBytes image = EmbeddedResourceImage();
+    ResourceBytes data;
+    DialogTemplate dialogTemplate;
+    if (dialogProc == nullptr || number > UINT16_MAX ||
+        !FindResourceData(image, kResourceTypeDialog, static_cast<std::uint16_t>(number), data) ||
+        !ParseDialogTemplate(data, dialogTemplate)) {
+        return kFailed;
+    }
+
+    // The application object lives as long as the outermost dialog. The
+    // program takes no arguments, so Qt is given none either.
+    std::optional<QApplication> application;
+    if (QApplication::instance() == nullptr) {
+        static int argumentCount = 1;
+        static char programName[] = "quorvin";
+        static char* arguments[] = {programName, nullptr};
+        application.emplace(argumentCount, arguments);
+    }
+    // Windows of their own come and go (notices, the chooser); only
+    // EndDialog ends a loop.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    DialogWindow dialog(dialogTemplate, image, dialogProc);
+    if (!dialog.IsComplete()) {
+        return kFailed;
+    }
+    OpenDialogs().push_back(&dialog);
+    const INT_PTR result = dialog.RunModal(initParam);
+    std::erase(OpenDialogs(), &dialog);
+    return result;
+}
+
+BOOL EndDialog(HWND dialog, INT_PTR result) {
+    DialogWindow* window = DialogOfHandle(dialog);
+    if (window == nullptr) {
+        return FALSE;
+    }
+    window->End(result);
+    return TRUE;
+}
+
+HWND GetDlgItem(HWND dialog, int controlId) {
+    const DialogWindow* window = DialogOfHandle(dialog);
+    return window != nullptr ? HandleOfWidget(window->Control(controlId)) : nullptr;
+}
+
+BOOL SetWindowTextA(HWND window, LPCSTR text) {
+    QWidget* widget = WidgetOfHandle(window);
+    if (widget == nullptr) {
+        return FALSE;
+    }
+    const char* bytes = text != nullptr ? text : "";
+    if (auto* edit = dynamic_cast<EditControl*>(widget)) {
+        edit->SetBytes(bytes);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(QString::fromUtf8(bytes));
+    } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
+        box->setTitle(QString::fromUtf8(bytes));
+    } else if (widget->isWindow()) {
+        widget->setWindowTitle(QString::fromUtf8(bytes));
+    }
+    return TRUE;
+}
+
+BOOL SetDlgItemTextA(HWND dialog, int controlId, LPCSTR text) {
+    return SetWindowTextA(GetDlgItem(dialog, controlId), text);
+}
+
+UINT GetDlgItemTextA(HWND dialog, int controlId, LPSTR buffer, int bufferSize) {
+    const QWidget* widget = WidgetOfHandle(GetDlgItem(dialog, controlId));
+    if (buffer == nullptr || bufferSize <= 0) {
+        return 0;
+    }
+    buffer[0] = '\0';
+    if (widget == nullptr) {
+        return 0;
+    }
+    // As much as fits before the terminator, cut in bytes.
+    const std::string text = TextOf(widget);
+    const std::size_t count = std::min(text.size(), static_cast<std::size_t>(bufferSize) - 1);
+    std::memcpy(buffer, text.data(), count);
+    buffer[count] = '\0';
+    return static_cast<UINT>(count);
+}
+
+BOOL UpdateWindow(HWND window) {
+    QWidget* widget = WidgetOfHandle(window);
+    if (widget == nullptr) {
+        return FALSE;
+    }
+    // Painted now, not when the loop next runs: the caller is about to keep
+    // the thread busy.
+    widget->repaint();
+    return TRUE;
+}
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT /*type*/) {
+    if (QApplication::instance() == nullptr) {
+        return 0;
+    }
+    QWidget* ownerWidget = WidgetOfHandle(owner);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(caption != nullptr ? caption : ""),
+                    QString::fromUtf8(text != nullptr ? text : ""), QMessageBox::Ok, ownerWidget);
+    // Without an owner the box blocks nothing: the dialogs stay enabled and
+    // their commands run inside this wait, in its own loop. With one, only
+    // the owner waits.
+    box.setWindowModality(ownerWidget != nullptr ? Qt::WindowModal : Qt::NonModal);
+    QEventLoop loop;
+    QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+    box.show();
+    loop.exec(QEventLoop::DialogExec);
+    return IDOK;
+}
+
+BOOL GetOpenFileNameA(OPENFILENAMEA* request) {
+    if (request == nullptr || QApplication::instance() == nullptr ||
+        request->lStructSize < OPENFILENAME_SIZE_VERSION_400A || request->lpstrFile == nullptr ||
+        request->nMaxFile == 0) {
+        return FALSE;
+    }
+    QFileDialog chooser(WidgetOfHandle(request->hwndOwner));
+    // Qt's own chooser, the same on every desktop: the platform's may read
+    // patterns case-sensitively, and "*.TXT" must match "notes.txt" too.
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.setOption(QFileDialog::HideNameFilterDetails);
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    // Only an existing file can be chosen (the request's flags ask no less).
+    chooser.setFileMode(QFileDialog::ExistingFile);
+    if (request->lpstrTitle != nullptr) {
+        chooser.setWindowTitle(QString::fromUtf8(request->lpstrTitle));
+    }
+    if (request->lpstrInitialDir != nullptr) {
+        chooser.setDirectory(QFile::decodeName(request->lpstrInitialDir));
+    }
+    const QStringList filters = NameFilters(request->lpstrFilter);
+    if (!filters.isEmpty()) {
+        chooser.setNameFilters(filters);
+        const qsizetype index = request->nFilterIndex > 0 ? request->nFilterIndex - 1 : 0;
+        chooser.selectNameFilter(filters.value(index, filters.front()));
+    }
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
+        return FALSE;
+    }
+
+    const QString chosen = chooser.selectedFiles().front();
+    const QByteArray path = QFile::encodeName(chosen);
+    if (static_cast<std::size_t>(path.size()) >= request->nMaxFile) {
+        // Too long for the buffer: Windows fails the call and leaves the
+        // size needed in the buffer's first two bytes.
+        if (request->nMaxFile >= 2) {
+            const auto needed = static_cast<std::uint16_t>(std::min<qsizetype>(path.size() + 1, UINT16_MAX));
+            request->lpstrFile[0] = static_cast<char>(needed & 0xFF);
+            request->lpstrFile[1] = static_cast<char>(needed >> 8);
+        }
+        return FALSE;
+    }
+    std::memcpy(request->lpstrFile, path.constData(), static_cast<std::size_t>(path.size()));
+    request->lpstrFile[path.size()] = '\0';
+    const auto nameStart = static_cast<WORD>(path.lastIndexOf('/') + 1);
+    const qsizetype dot = path.lastIndexOf('.');
+    request->nFileOffset = nameStart;
+    request->nFileExtension = static_cast<WORD>(dot >= nameStart ? dot + 1 : path.size());
+    // As on Windows, the chooser leaves the process in the chosen file's
+    // folder unless asked not to.
+    if ((request->Flags & OFN_NOCHANGEDIR) == 0) {
+        QDir::setCurrent(QFileInfo(chosen).absolutePath());
+    }
+    return TRUE;
+}
