@@ -219,7 +219,11 @@ INT_PTR DialogWindow::RunModal(LPARAM initParam) {
     // The first tab stop takes the focus as if tabbed to: an edit field
     // shows its text selected, as a Windows dialog does.
     if (firstTabStop != nullptr) {
-        const_cast<QWidget*>(firstTabStop)->setFocus(Qt::TabFocusReason);
+        auto* widget = const_cast<QWidget*>(firstTabStop);
+        widget->setFocus(Qt::TabFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            edit->selectAll();
+        }
     }
     loop_.exec(QEventLoop::DialogExec);
     return result_;

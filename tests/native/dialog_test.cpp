@@ -1,0 +1,364 @@
+// The native program as a user meets it, offscreen: its dialog realised
+// from the resource script, the keyboard, the compute command with its
+// notice, the read-only result field and the file chooser.
+#include "platform/qt/window_handles.h"
+#include "resources/resource.h"
+#include "resources/texts.h"
+#include "tests/native/program_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QListView>
+#include <QTest>
+#include <QTimer>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using program::Button;
+using program::Compute;
+using program::Field;
+using program::RunProgram;
+using program::Shown;
+
+constexpr std::uint64_t kNoticeSize = 104857600;
+
+std::vector<unsigned char> SampleBytes(std::size_t size) {
+    std::vector<unsigned char> bytes(size);
+    std::uint32_t state = 0x12345678;
+    for (unsigned char& byte : bytes) {
+        state = state * 1664525 + 1013904223;
+        byte = static_cast<unsigned char>(state >> 24);
+    }
+    return bytes;
+}
+
+void Activate(QDialog& dialog) {
+    dialog.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+}
+
+TEST(NativeStart, TheDialogOpensWithItsCaptionTextsAndButtonsAndNoResizing) {
+    const int result = RunProgram([](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Quorvin");
+        EXPECT_EQ(Shown(dialog, IDC_PATH), kPathPrompt);
+        EXPECT_EQ(Shown(dialog, IDC_RESULT), kResultStart);
+        EXPECT_EQ(Button(dialog, IDC_BROWSE)->text().toStdString(), "浏览...");
+        EXPECT_EQ(Button(dialog, IDC_COMPUTE)->text().toStdString(), "计算");
+        EXPECT_FALSE(Field(dialog, IDC_PATH)->isReadOnly());
+        EXPECT_TRUE(Field(dialog, IDC_RESULT)->isReadOnly());
+        EXPECT_FALSE(Button(dialog, IDC_BROWSE)->isDefault());
+        EXPECT_FALSE(Button(dialog, IDC_COMPUTE)->isDefault());
+
+        // A close box, no minimise or maximise box, one fixed size.
+        const Qt::WindowFlags flags = dialog.windowFlags();
+        EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+        EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+
+        // The first tab stop has the focus, its text selected.
+        Activate(dialog);
+        EXPECT_EQ(QApplication::focusWidget(), Field(dialog, IDC_PATH));
+        EXPECT_EQ(Field(dialog, IDC_PATH)->selectedText().toStdString(), kPathPrompt);
+    });
+    EXPECT_EQ(result, 1);
+}
+
+// Dialog units times the template font's base units at 96 DPI (6 x 13):
+// 1.5 pixels a unit across, 1.625 down, rounded as Windows rounds.
+TEST(NativeLayout, EveryControlSitsAtItsTemplateRectangleInPixels) {
+    RunProgram([](QDialog& dialog) {
+        EXPECT_EQ(dialog.size(), QSize(447, 127)) << "298 x 78 units";
+        EXPECT_EQ(Field(dialog, IDC_PATH)->geometry(), QRect(18, 20, 333, 20));
+        EXPECT_EQ(Button(dialog, IDC_BROWSE)->geometry(), QRect(360, 20, 72, 20));
+        EXPECT_EQ(Field(dialog, IDC_RESULT)->geometry(), QRect(18, 49, 333, 20));
+        EXPECT_EQ(Button(dialog, IDC_COMPUTE)->geometry(), QRect(360, 49, 72, 20));
+
+        const auto boxes = dialog.findChildren<QGroupBox*>();
+        ASSERT_EQ(boxes.size(), 1);
+        EXPECT_EQ(boxes[0]->geometry(), QRect(9, 0, 432, 117));
+        EXPECT_TRUE(boxes[0]->title().isEmpty());
+
+        const auto labels = dialog.findChildren<QLabel*>();
+        ASSERT_EQ(labels.size(), 1);
+        EXPECT_EQ(labels[0]->geometry(), QRect(333, 78, 99, 29)) << "66 x 18 units";
+    });
+}
+
+TEST(NativeLayout, TheLogoIsTheBitmapAtItsOwnSizeFromThePicturesCorner) {
+    const QImage logo = QImage(QUORVIN_SOURCE_DIR "/resources/logo.bmp").convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(logo.size(), QSize(99, 29));
+    RunProgram([&](QDialog& dialog) {
+        const auto labels = dialog.findChildren<QLabel*>();
+        ASSERT_EQ(labels.size(), 1);
+        const QImage shown = labels[0]->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(shown.size(), logo.size());
+        EXPECT_EQ(shown, logo);
+    });
+}
+
+TEST(NativeKeyboard, TabVisitsTheTabStopsInTemplateOrderAndShiftTabGoesBack) {
+    RunProgram([](QDialog& dialog) {
+        Activate(dialog);
+        const std::vector<QWidget*> order = {Field(dialog, IDC_PATH), Button(dialog, IDC_BROWSE),
+                                             Field(dialog, IDC_RESULT), Button(dialog, IDC_COMPUTE)};
+        for (std::size_t step = 1; step <= order.size(); ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), order[step % order.size()]) << "Tab " << step;
+        }
+        for (std::size_t step = 1; step <= order.size(); ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+            EXPECT_EQ(QApplication::focusWidget(), order[(2 * order.size() - step) % order.size()])
+                << "Shift+Tab " << step;
+        }
+        // Tabbing into an edit field selects its text.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(Field(dialog, IDC_RESULT)->selectedText().toStdString(), kResultStart);
+    });
+}
+
+TEST(NativeKeyboard, EnterInAFieldEscapeAndTheCloseBoxEachEndTheProgramWithOne) {
+    const std::vector<std::pair<const char*, std::function<void(QDialog&)>>> endings = {
+        {"Enter in the path field",
+         [](QDialog& dialog) { QTest::keyClick(Field(dialog, IDC_PATH), Qt::Key_Return); }},
+        {"Enter in the result field",
+         [](QDialog& dialog) { QTest::keyClick(Field(dialog, IDC_RESULT), Qt::Key_Enter); }},
+        {"Escape", [](QDialog& dialog) { QTest::keyClick(Field(dialog, IDC_PATH), Qt::Key_Escape); }},
+        {"the close box", [](QDialog& dialog) { dialog.close(); }},
+    };
+    for (const auto& [name, ending] : endings) {
+        bool endedBySteps = false;
+        EXPECT_EQ(RunProgram(ending, &endedBySteps), 1) << name;
+        EXPECT_TRUE(endedBySteps) << name << " did not end the dialog";
+    }
+}
+
+TEST(NativeKeyboard, EnterOnAFocusedButtonPressesItInsteadOfEndingTheDialog) {
+    program::ScratchFolder scratch;
+    const std::vector<unsigned char> bytes = SampleBytes(1000);
+    const std::string path = scratch.Write("pressed.bin", bytes);
+    RunProgram([&](QDialog& dialog) {
+        program::SetPath(dialog, path);
+        Activate(dialog);
+        Button(dialog, IDC_COMPUTE)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(Button(dialog, IDC_COMPUTE), Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5(bytes));
+    });
+}
+
+TEST(NativeCompute, FilesGiveOpenSslsDigestAndFailuresTheirTexts) {
+    program::ScratchFolder scratch;
+    RunProgram([&](QDialog& dialog) {
+        for (const std::size_t size : {0u, 1u, 63u, 64u, 65u, 65535u, 65536u, 65537u, 3000000u}) {
+            const std::vector<unsigned char> bytes = SampleBytes(size);
+            const std::string path = scratch.Write("sample" + std::to_string(size), bytes);
+            EXPECT_EQ(Compute(dialog, path), program::ReferenceMd5(bytes)) << size << " bytes";
+        }
+        EXPECT_EQ(Compute(dialog, ""), kEmptyPathText);
+        EXPECT_EQ(Compute(dialog, scratch.Path("missing")), kOpenFailedText);
+        EXPECT_EQ(Compute(dialog, scratch.Folder().string()), kOpenFailedText);
+        EXPECT_EQ(Compute(dialog, kPathPrompt), kOpenFailedText);
+    });
+}
+
+TEST(NativeCompute, ATypedPathInChineseReachesTheFileAsUtf8) {
+    program::ScratchFolder scratch;
+    const std::vector<unsigned char> bytes = SampleBytes(4321);
+    const std::string path = scratch.Write("校验 文件.bin", bytes);
+    RunProgram([&](QDialog& dialog) {
+        Activate(dialog);
+        QLineEdit* field = Field(dialog, IDC_PATH);
+        field->setFocus(Qt::TabFocusReason);  // the prompt selected: typing replaces it
+        // Key by key, each carrying its character, as an input method
+        // delivers Chinese.
+        for (const QChar character : QString::fromStdString(path)) {
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(character), Qt::NoModifier);
+        }
+        EXPECT_EQ(Shown(dialog, IDC_PATH), path);
+        EXPECT_EQ(Compute(dialog), program::ReferenceMd5(bytes));
+    });
+}
+
+TEST(NativeCompute, TheBusyTextIsPaintedBeforeTheFileIsRead) {
+    program::ScratchFolder scratch;
+    const std::string path = scratch.Write("painted.bin", SampleBytes(100));
+    RunProgram([&](QDialog& dialog) {
+        QTest::qWait(50);  // the dialog's first paint done
+        program::SetPath(dialog, path);
+        program::PaintedTexts painted(Field(dialog, IDC_RESULT));
+        Compute(dialog);
+        ASSERT_FALSE(painted.Texts().empty()) << "nothing painted while the command ran";
+        EXPECT_EQ(painted.Texts().front(), kBusyText);
+    });
+}
+
+TEST(NativeNotice, ShownFromExactly100MiBUnownedWithTheDialogStillAtWork) {
+    program::ScratchFolder scratch;
+    const std::string below = scratch.WriteZeros("below.bin", kNoticeSize - 1);
+    const std::string large = scratch.WriteZeros("large.bin", kNoticeSize);
+    const std::vector<unsigned char> smallBytes = SampleBytes(777);
+    const std::string small = scratch.Write("small.bin", smallBytes);
+    RunProgram([&](QDialog& dialog) {
+        program::SetPath(dialog, below);
+        EXPECT_FALSE(program::ComputeThroughNotice(dialog, [](QMessageBox&) {}));
+        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5OfZeros(kNoticeSize - 1));
+
+        QTest::qWait(50);
+        program::SetPath(dialog, large);
+        program::PaintedTexts painted(Field(dialog, IDC_RESULT));
+        const bool noticed = program::ComputeThroughNotice(dialog, [&](QMessageBox& notice) {
+            EXPECT_EQ(notice.windowTitle().toStdString(), kLargeFileCaption);
+            EXPECT_EQ(notice.text().toStdString(), kLargeFileNotice);
+            EXPECT_EQ(notice.parentWidget(), nullptr) << "the notice has no owner";
+            ASSERT_FALSE(painted.Texts().empty());
+            EXPECT_EQ(painted.Texts().back(), kBusyText) << "on screen while the notice waits";
+            // The dialog is not blocked: a compute runs inside the wait.
+            EXPECT_TRUE(dialog.isEnabled());
+            EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+            EXPECT_EQ(Compute(dialog, small), program::ReferenceMd5(smallBytes));
+        });
+        EXPECT_TRUE(noticed);
+        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5OfZeros(kNoticeSize));
+        EXPECT_TRUE(program::Notices().empty());
+    });
+}
+
+TEST(NativeResultField, TheDigestCanBeSelectedAndCopiedButNotEdited) {
+    program::ScratchFolder scratch;
+    const std::vector<unsigned char> bytes = SampleBytes(2024);
+    const std::string path = scratch.Write("copied.bin", bytes);
+    RunProgram([&](QDialog& dialog) {
+        const std::string digest = Compute(dialog, path);
+        ASSERT_EQ(digest, program::ReferenceMd5(bytes));
+        Activate(dialog);
+        QLineEdit* result = Field(dialog, IDC_RESULT);
+        result->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(result, "typed");
+        QTest::keyClick(result, Qt::Key_Backspace);
+        EXPECT_EQ(Shown(dialog, IDC_RESULT), digest);
+
+        QApplication::clipboard()->clear();
+        QTest::keyClick(result, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(result, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text().toStdString(), digest);
+    });
+}
+
+// The file chooser, found while it waits inside the browse command.
+QFileDialog* OpenChooser() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* chooser = qobject_cast<QFileDialog*>(window); chooser && chooser->isVisible()) {
+            return chooser;
+        }
+    }
+    return nullptr;
+}
+
+// Presses browse and runs `inChooser` while the chooser waits.
+void Browse(QDialog& dialog, const std::function<void(QFileDialog&)>& inChooser) {
+    bool opened = false;
+    QTimer inside;
+    inside.setSingleShot(true);
+    QObject::connect(&inside, &QTimer::timeout, [&] {
+        QFileDialog* chooser = OpenChooser();
+        if (chooser == nullptr) {
+            return;
+        }
+        opened = true;
+        inChooser(*chooser);
+        if (chooser->isVisible()) {
+            chooser->reject();
+        }
+    });
+    inside.start(0);
+    QTest::mouseClick(Button(dialog, IDC_BROWSE), Qt::LeftButton);
+    EXPECT_TRUE(opened) << "no chooser";
+}
+
+// The names the chooser lists in its current folder, once it has read it.
+std::vector<std::string> Listed(QFileDialog& chooser, std::size_t expected) {
+    auto* view = chooser.findChild<QListView*>("listView");
+    std::vector<std::string> names;
+    if (view == nullptr) {
+        ADD_FAILURE() << "no list in the chooser";
+        return names;
+    }
+    [[maybe_unused]] const bool settled = QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) == static_cast<int>(expected); });
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+        names.push_back(view->model()->index(row, 0, view->rootIndex()).data().toString().toStdString());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(NativeBrowse, TheChooserFiltersAllThenTextInAnyCaseAndFillsThePathField) {
+    program::ScratchFolder scratch;
+    for (const char* name : {"a.txt", "B.TXT", "c.Txt", "d.bin", "no-dot", "e.txt.bak"}) {
+        scratch.Write(name, {});
+    }
+    const QString folder = QString::fromStdString(scratch.Folder().string());
+    RunProgram([&](QDialog& dialog) {
+        program::SetPath(dialog, "typed by hand");
+        Browse(dialog, [&](QFileDialog& chooser) {
+            EXPECT_EQ(chooser.parentWidget(), &dialog) << "owned by the dialog";
+            EXPECT_EQ(chooser.fileMode(), QFileDialog::ExistingFile);
+            EXPECT_EQ(chooser.selectedNameFilter().toStdString().substr(0, 3), "All");
+            chooser.setDirectory(folder);
+            EXPECT_EQ(Listed(chooser, 6),
+                      (std::vector<std::string>{"B.TXT", "a.txt", "c.Txt", "d.bin", "e.txt.bak", "no-dot"}));
+            chooser.selectNameFilter(chooser.nameFilters().value(1));
+            EXPECT_EQ(Listed(chooser, 3), (std::vector<std::string>{"B.TXT", "a.txt", "c.Txt"}));
+        });
+        EXPECT_EQ(Shown(dialog, IDC_PATH), "typed by hand") << "a cancel changes nothing";
+
+        Shown(dialog, IDC_RESULT);
+        Browse(dialog, [&](QFileDialog& chooser) {
+            chooser.setDirectory(folder);
+            chooser.selectFile(folder + "/d.bin");
+            QMetaObject::invokeMethod(&chooser, "accept");
+        });
+        EXPECT_EQ(Shown(dialog, IDC_PATH), scratch.Path("d.bin"));
+        EXPECT_EQ(Shown(dialog, IDC_RESULT), kResultStart) << "browsing never computes";
+        EXPECT_EQ(QDir::currentPath(), folder) << "left in the chosen file's folder";
+    });
+    QDir::setCurrent(QUORVIN_SOURCE_DIR);
+}
+
+TEST(NativeBrowse, AChosenPathTooLongForTheBufferLeavesThePathFieldAsItWas) {
+    program::ScratchFolder scratch;
+    const std::string longName(255 - 4, 'n');
+    const std::string path = scratch.Write(longName + ".bin", {});
+    ASSERT_GE(path.size(), 260u);
+    RunProgram([&](QDialog& dialog) {
+        Browse(dialog, [&](QFileDialog& chooser) {
+            chooser.setDirectory(QString::fromStdString(scratch.Folder().string()));
+            chooser.selectFile(QString::fromStdString(path));
+            QMetaObject::invokeMethod(&chooser, "accept");
+        });
+        EXPECT_EQ(Shown(dialog, IDC_PATH), kPathPrompt);
+    });
+    QDir::setCurrent(QUORVIN_SOURCE_DIR);
+}
+
+TEST(NativeScreenshot, TheDialogAfterACompute) {
+    program::ScratchFolder scratch;
+    const std::string path = scratch.Write("示例文件.bin", SampleBytes(5000));
+    RunProgram([&](QDialog& dialog) {
+        Compute(dialog, path);
+        QDir().mkpath(QUORVIN_SCREENSHOT_DIR);
+        EXPECT_TRUE(dialog.grab().save(QUORVIN_SCREENSHOT_DIR "/quorvin-native.png"));
+    });
+}
+
+}  // namespace

@@ -1,0 +1,224 @@
+#include "tests/native/program_driver.h"
+
+#include "platform/qt/dialog_window.h"
+#include "platform/qt/window_handles.h"
+#include "resources/resource.h"
+#include "ui/win_main.h"
+
+#include <fcntl.h>
+#include <openssl/evp.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace program {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+DialogWindow* OpenDialog() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* dialog = dynamic_cast<DialogWindow*>(window); dialog && dialog->isVisible()) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+std::string Hex(const unsigned char* bytes, unsigned size) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (unsigned i = 0; i < size; ++i) {
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 15];
+    }
+    return text;
+}
+
+}  // namespace
+
+int RunProgram(const std::function<void(QDialog&)>& steps, bool* endedBySteps) {
+    bool closedHere = false;
+    QTimer start;
+    start.setSingleShot(true);
+    QObject::connect(&start, &QTimer::timeout, [&] {
+        DialogWindow* dialog = OpenDialog();
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no dialog on screen";
+            return;
+        }
+        steps(*dialog);
+        if (dialog->isVisible()) {
+            closedHere = true;
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        }
+    });
+    start.start(0);
+    char commandLine[] = "";
+    const int result = WinMain(nullptr, nullptr, commandLine, 1);
+    if (endedBySteps != nullptr) {
+        *endedBySteps = !closedHere;
+    }
+    return result;
+}
+
+QLineEdit* Field(QDialog& dialog, int id) {
+    return qobject_cast<QLineEdit*>(WidgetOfHandle(GetDlgItem(HandleOfWidget(&dialog), id)));
+}
+
+QPushButton* Button(QDialog& dialog, int id) {
+    return qobject_cast<QPushButton*>(WidgetOfHandle(GetDlgItem(HandleOfWidget(&dialog), id)));
+}
+
+std::string Shown(QDialog& dialog, int id) {
+    return Field(dialog, id)->text().toStdString();
+}
+
+void SetPath(QDialog& dialog, const std::string& path) {
+    EXPECT_TRUE(SetDlgItemTextA(HandleOfWidget(&dialog), IDC_PATH, path.c_str()));
+}
+
+std::string Compute(QDialog& dialog) {
+    QTest::mouseClick(Button(dialog, IDC_COMPUTE), Qt::LeftButton);
+    return Shown(dialog, IDC_RESULT);
+}
+
+std::string Compute(QDialog& dialog, const std::string& path) {
+    SetPath(dialog, path);
+    return Compute(dialog);
+}
+
+std::vector<QMessageBox*> Notices() {
+    std::vector<QMessageBox*> notices;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+            notices.push_back(box);
+        }
+    }
+    return notices;
+}
+
+bool ComputeThroughNotice(QDialog& dialog, const std::function<void(QMessageBox&)>& insideNotice) {
+    const std::vector<QMessageBox*> before = Notices();
+    bool noticed = false;
+    // Runs inside the notice's own loop, which the click below enters.
+    QTimer inside;
+    inside.setSingleShot(true);
+    QObject::connect(&inside, &QTimer::timeout, [&] {
+        for (QMessageBox* box : Notices()) {
+            if (std::find(before.begin(), before.end(), box) == before.end()) {
+                noticed = true;
+                insideNotice(*box);
+                box->button(QMessageBox::Ok)->click();
+                return;
+            }
+        }
+    });
+    inside.start(0);
+    QTest::mouseClick(Button(dialog, IDC_COMPUTE), Qt::LeftButton);
+    return noticed;
+}
+
+class PaintedTexts::Recorder : public QObject {
+public:
+    std::vector<std::string> texts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            texts.push_back(static_cast<QLineEdit*>(watched)->text().toStdString());
+        }
+        return false;
+    }
+};
+
+PaintedTexts::PaintedTexts(QLineEdit* field) : recorder_(new Recorder) {
+    field->installEventFilter(recorder_);
+}
+
+PaintedTexts::~PaintedTexts() {
+    delete recorder_;
+}
+
+const std::vector<std::string>& PaintedTexts::Texts() const {
+    return recorder_->texts;
+}
+
+std::string ReferenceMd5(const std::vector<unsigned char>& bytes) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned size = 0;
+    EXPECT_EQ(EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_md5(), nullptr), 1);
+    return Hex(digest, size);
+}
+
+std::string ReferenceMd5OfZeros(std::uint64_t size) {
+    static const std::vector<unsigned char> zeros(1 << 20);
+    EVP_MD_CTX* context = EVP_MD_CTX_new();
+    EXPECT_EQ(EVP_DigestInit_ex(context, EVP_md5(), nullptr), 1);
+    for (; size > 0;) {
+        const std::size_t piece = std::min<std::uint64_t>(size, zeros.size());
+        EXPECT_EQ(EVP_DigestUpdate(context, zeros.data(), piece), 1);
+        size -= piece;
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned digestSize = 0;
+    EXPECT_EQ(EVP_DigestFinal_ex(context, digest, &digestSize), 1);
+    EVP_MD_CTX_free(context);
+    return Hex(digest, digestSize);
+}
+
+std::size_t OpenFileCount() {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+ScratchFolder::ScratchFolder() {
+    char pattern[] = "/tmp/quorvin_native.XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        ADD_FAILURE() << "no scratch folder";
+        return;
+    }
+    folder_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+}
+
+std::string ScratchFolder::Path(const std::string& name) const {
+    return (folder_ / name).string();
+}
+
+std::string ScratchFolder::Write(const std::string& name,
+                                 const std::vector<unsigned char>& bytes) const {
+    const std::string path = Path(name);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        ADD_FAILURE() << "cannot create " << path;
+        return path;
+    }
+    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+    EXPECT_EQ(std::fclose(file), 0);
+    return path;
+}
+
+std::string ScratchFolder::WriteZeros(const std::string& name, std::uint64_t size) const {
+    const std::string path = Path(name);
+    const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    EXPECT_GE(fd, 0) << path;
+    EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
+    close(fd);
+    return path;
+}
+
+}  // namespace program
