@@ -176,9 +176,19 @@ std::string ReferenceMd5OfZeros(std::uint64_t size) {
     return Hex(digest, digestSize);
 }
 
-std::size_t OpenFileCount() {
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+std::size_t OpenFilesIn(const std::vector<std::string>& places) {
+    std::size_t count = 0;
+    std::error_code error;
+    for (const fs::directory_entry& descriptor : fs::directory_iterator("/proc/self/fd", error)) {
+        const std::string target = fs::read_symlink(descriptor.path(), error).string();
+        for (const std::string& place : places) {
+            if (!error && target.starts_with(place)) {
+                ++count;
+                break;
+            }
+        }
+    }
+    return count;
 }
 
 ScratchFolder::ScratchFolder() {

@@ -58,7 +58,10 @@ private:
 std::string ReferenceMd5(const std::vector<unsigned char>& bytes);
 std::string ReferenceMd5OfZeros(std::uint64_t size);
 
-std::size_t OpenFileCount();
+// How many of this process's open descriptors name a file in one of
+// `places` (folders or files, as absolute paths). Qt opens files of its own
+// (fonts, the clipboard) as it pleases, so only these are counted.
+std::size_t OpenFilesIn(const std::vector<std::string>& places);
 
 // A fresh folder under /tmp, removed with everything in it at the end.
 class ScratchFolder {
