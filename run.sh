@@ -1,35 +1,44 @@
 #!/usr/bin/env bash
-# Builds the program and starts it: Quorvin.exe under Wine, on this display
-# or, without one, in a virtual screen for half a minute, of which it keeps a
-# screenshot. Installs what it needs first.
+# Builds the program and starts it: the native dialog (quorvin, on Qt 6) on
+# this display or, without one, in a virtual screen for half a minute, of
+# which it keeps a screenshot. `./run.sh windows` does the same with
+# Quorvin.exe under Wine. Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 cmake/install-packages.sh
 
-cmake --preset windows
-cmake --build --preset windows
-cmake --preset linux
-cmake --build --preset linux
+if [ "${1:-}" = windows ]; then
+  cmake --preset windows
+  cmake --build --preset windows
+  build=$PWD/build/windows
+  source cmake/wine-env.sh "$build"
+  program=("$wine_loader" "$build/Quorvin.exe")
+  # xvfb-run passes on no shell functions: the inner shell reads the set-up.
+  prepare='source cmake/wine-env.sh "$1"; wine_prefix_ready'
+  stop='wineserver -k'
+else
+  cmake --preset linux
+  cmake --build --preset linux --target quorvin
+  build=$PWD/build/linux
+  program=("$build/quorvin")
+  prepare=':'
+  stop='kill $!'
+fi
 
-build=$PWD/build/windows
-source cmake/wine-env.sh "$build"
-
-if [ -n "${DISPLAY:-}" ]; then
-  wine_prefix_ready
-  exec "$wine_loader" "$build/Quorvin.exe"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  eval "$prepare"
+  exec "${program[@]}"
 fi
 
 screenshot=$build/screenshots/quorvin-run.png
 mkdir -p "$(dirname "$screenshot")"
-echo "No display: running Quorvin.exe in a virtual screen for 30 seconds."
-# xvfb-run passes on no shell functions: the inner shell reads the set-up.
-xvfb-run -a -s "-screen 0 640x300x24" bash -c '
-  source cmake/wine-env.sh "$1"
-  wine_prefix_ready
-  "$wine_loader" "$1/Quorvin.exe" &
+echo "No display: running ${program[-1]##*/} in a virtual screen for 30 seconds."
+xvfb-run -a -s "-screen 0 640x300x24" bash -c "
+  $prepare
+  \"\${@:3}\" &
   sleep 30
-  import -window root "$2"
-  wineserver -k
-' run "$build" "$screenshot"
+  import -window root \"\$2\"
+  $stop
+" run "$build" "$screenshot" "${program[@]}"
 echo "What it showed: $screenshot"

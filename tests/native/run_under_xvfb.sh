@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The built quorvin as a separate process: it starts into its dialog on an
+# X server (Xvfb) and offscreen, whatever arguments it is given, and Escape
+# or Enter ends it with exit status 1. Keeps a screenshot of the X run.
+# Usage: run_under_xvfb.sh QUORVIN SCREENSHOT
+set -euo pipefail
+program=$1
+screenshot=$2
+mkdir -p "$(dirname "$screenshot")"
+
+# Offscreen: still running after three seconds, its dialog waiting.
+status=0
+QT_QPA_PLATFORM=offscreen timeout 3 "$program" || status=$?
+if [ "$status" -ne 124 ]; then
+  echo "offscreen: ended with status $status instead of waiting in its dialog" >&2
+  exit 1
+fi
+echo "offscreen: started and waited"
+
+# On X: one run per key. The arguments must change nothing, Qt's own
+# (-platform) included.
+xvfb-run -a -s "-screen 0 640x300x24" bash -c '
+  set -euo pipefail
+  program=$1 screenshot=$2
+  unset QT_QPA_PLATFORM
+  for key in Escape Return; do
+    "$program" -platform offscreen --help /etc/passwd &
+    pid=$!
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Quorvin\$" | head -n 1)
+    if [ -z "$window" ]; then
+      echo "X: no dialog appeared" >&2
+      kill "$pid" 2>/dev/null || true
+      exit 1
+    fi
+    if [ "$key" = Escape ]; then
+      sleep 1
+      import -window root "$screenshot"
+    fi
+    xdotool windowfocus --sync "$window" key "$key"
+    status=0
+    timeout 30 tail --pid="$pid" -f /dev/null || { kill "$pid"; echo "X: $key did not end it" >&2; exit 1; }
+    wait "$pid" || status=$?
+    if [ "$status" -ne 1 ]; then
+      echo "X: $key ended it with status $status, not 1" >&2
+      exit 1
+    fi
+    echo "X: $key ended it with status 1"
+  done
+' run_under_xvfb "$program" "$screenshot"
