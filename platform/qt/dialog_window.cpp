@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -246,12 +247,8 @@ QWidget* DialogWindow::Control(int id) const {
 }
 
 bool DialogWindow::HasControl(const QWidget* widget) const {
-    for (const ControlEntry& control : controls_) {
-        if (control.widget == widget) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::any_of(controls_,
+                               [widget](const ControlEntry& control) { return control.widget == widget; });
 }
 
 void DialogWindow::SendCommand(int id, const QWidget* control) {
@@ -278,7 +275,7 @@ void DialogWindow::keyPressEvent(QKeyEvent* event) {
         }
         return;
     default:
-        QWidget::keyPressEvent(event);
+        QDialog::keyPressEvent(event);
     }
 }
 

@@ -36,7 +36,7 @@ constexpr int kNestedComputes = 100;
 std::vector<unsigned char> SampleBytes(std::size_t size, unsigned seed) {
     std::vector<unsigned char> bytes(size);
     for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<unsigned char>((i * 131 + seed * 7 + (i >> 8)) & 0xFF);
+        bytes[i] = static_cast<unsigned char>((i * 131 + std::size_t{seed} * 7 + (i >> 8)) & 0xFF);
     }
     return bytes;
 }

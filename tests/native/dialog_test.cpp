@@ -258,7 +258,7 @@ TEST(NativeResultField, TheDigestCanBeSelectedAndCopiedButNotEdited) {
 // The file chooser, found while it waits inside the browse command.
 QFileDialog* OpenChooser() {
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* chooser = qobject_cast<QFileDialog*>(window); chooser && chooser->isVisible()) {
+        if (auto* chooser = qobject_cast<QFileDialog*>(window); chooser != nullptr && chooser->isVisible()) {
             return chooser;
         }
     }

@@ -27,7 +27,7 @@ namespace {
 
 DialogWindow* OpenDialog() {
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* dialog = dynamic_cast<DialogWindow*>(window); dialog && dialog->isVisible()) {
+        if (auto* dialog = dynamic_cast<DialogWindow*>(window); dialog != nullptr && dialog->isVisible()) {
             return dialog;
         }
     }
@@ -100,7 +100,7 @@ std::string Compute(QDialog& dialog, const std::string& path) {
 std::vector<QMessageBox*> Notices() {
     std::vector<QMessageBox*> notices;
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+        if (auto* box = qobject_cast<QMessageBox*>(window); box != nullptr && box->isVisible()) {
             notices.push_back(box);
         }
     }
@@ -211,7 +211,7 @@ std::string ScratchFolder::Path(const std::string& name) const {
 
 std::string ScratchFolder::Write(const std::string& name,
                                  const std::vector<unsigned char>& bytes) const {
-    const std::string path = Path(name);
+    std::string path = Path(name);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         ADD_FAILURE() << "cannot create " << path;
@@ -223,7 +223,7 @@ std::string ScratchFolder::Write(const std::string& name,
 }
 
 std::string ScratchFolder::WriteZeros(const std::string& name, std::uint64_t size) const {
-    const std::string path = Path(name);
+    std::string path = Path(name);
     const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
     EXPECT_GE(fd, 0) << path;
     EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
