@@ -3,69 +3,88 @@
 //
 //   export_icons ICO OUT_DIR NAME
 //
-// makes OUT_DIR/<W>x<H>/apps/NAME.png of each 32-bit image in ICO. The
-// images are decoded by Qt's ICO reader; the icon directory is read here only
-// for each image's bit count, which the reader does not report.
+// makes OUT_DIR/<W>x<H>/apps/NAME.png of each 32-bit image in ICO, pixel for
+// pixel. The images are decoded here rather than by Qt's ICO reader, which
+// hands them over premultiplied by their alpha: translucent pixels would
+// come back a shade off.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QImageReader>
 #include <QString>
 #include <QtEndian>
 
 #include <cstdio>
-#include <optional>
 #include <set>
 #include <utility>
-#include <vector>
 
 namespace {
 
-constexpr qsizetype kHeaderSize = 6;
-constexpr qsizetype kEntrySize = 16;
+constexpr qsizetype kDirectoryHeaderSize = 6;
+constexpr qsizetype kDirectoryEntrySize = 16;
 constexpr int kTypeIcon = 1;
-constexpr int kTrueColourBits = 32;
 constexpr int kSizeOfZero = 256;  // a width or height byte of 0 means 256
+constexpr qsizetype kBitmapHeaderSize = 40;
+constexpr quint32 kTrueColourBits = 32;
+constexpr quint32 kUncompressed = 0;
+constexpr qsizetype kBytesPerPixel = 4;
 
-struct DirectoryEntry {
-  int width;
-  int height;
-  int bits_per_pixel;
+class IconFile {
+ public:
+  explicit IconFile(QByteArray bytes) : bytes_(std::move(bytes)) {}
+
+  // Whether `length` bytes from `at` lie inside the file.
+  [[nodiscard]] bool holds(qsizetype at, qsizetype length) const {
+    return at >= 0 && length >= 0 && at <= bytes_.size() && length <= bytes_.size() - at;
+  }
+  [[nodiscard]] quint32 read16(qsizetype at) const {
+    return qFromLittleEndian<quint16>(bytes_.constData() + at);
+  }
+  [[nodiscard]] quint32 read32(qsizetype at) const {
+    return qFromLittleEndian<quint32>(bytes_.constData() + at);
+  }
+  [[nodiscard]] int read_size(qsizetype at) const {
+    const int size = static_cast<unsigned char>(bytes_.at(at));
+    return size == 0 ? kSizeOfZero : size;
+  }
+
+ private:
+  QByteArray bytes_;
 };
-
-int read16(const QByteArray& bytes, qsizetype at) {
-  return qFromLittleEndian<quint16>(bytes.constData() + at);
-}
-
-int read_size(const QByteArray& bytes, qsizetype at) {
-  const int size = static_cast<unsigned char>(bytes.at(at));
-  return size == 0 ? kSizeOfZero : size;
-}
-
-// The entries of the icon directory, in the order the reader numbers the
-// images; nothing if the file is not an icon file or is cut short.
-std::optional<std::vector<DirectoryEntry>> read_directory(const QByteArray& file) {
-  if (file.size() < kHeaderSize || read16(file, 0) != 0 || read16(file, 2) != kTypeIcon) {
-    return std::nullopt;
-  }
-  const int count = read16(file, 4);
-  if (file.size() < kHeaderSize + kEntrySize * count) {
-    return std::nullopt;
-  }
-  std::vector<DirectoryEntry> entries;
-  for (int i = 0; i < count; ++i) {
-    const qsizetype at = kHeaderSize + kEntrySize * i;
-    entries.push_back({read_size(file, at), read_size(file, at + 1), read16(file, at + 6)});
-  }
-  return entries;
-}
 
 int fail(const QString& message) {
   // A diagnostic that cannot be written has nowhere else to go; the exit
   // status still reports the failure.
   static_cast<void>(std::fprintf(stderr, "export_icons: %s\n", qPrintable(message)));
   return 1;
+}
+
+// The 32-bit image whose bitmap starts at `at` and takes `length` bytes: a
+// header, then the colour rows bottom first, blue, green, red and alpha a
+// pixel, then the AND mask, which the alpha supersedes. Null if the bitmap
+// is not of that form or not within its bytes.
+QImage decode_true_colour(const IconFile& file, qsizetype at, qsizetype length, int width, int height) {
+  if (!file.holds(at, length) || length < kBitmapHeaderSize) {
+    return {};
+  }
+  const qsizetype header_size = file.read32(at);
+  const qsizetype row_size = kBytesPerPixel * width;
+  const bool described = header_size >= kBitmapHeaderSize && header_size <= length &&
+                         file.read32(at + 4) == static_cast<quint32>(width) &&
+                         file.read32(at + 8) == 2 * static_cast<quint32>(height) &&  // mask rows too
+                         file.read16(at + 14) == kTrueColourBits && file.read32(at + 16) == kUncompressed;
+  if (!described || row_size * height > length - header_size) {
+    return {};
+  }
+  QImage image(width, height, QImage::Format_ARGB32);
+  for (int y = 0; y < height; ++y) {
+    const qsizetype row = at + header_size + row_size * (height - 1 - y);
+    for (int x = 0; x < width; ++x) {
+      // Little-endian B, G, R, A is 0xAARRGGBB: QImage's ARGB32 value.
+      image.setPixel(x, y, file.read32(row + kBytesPerPixel * x));
+    }
+  }
+  return image;
 }
 
 }  // namespace
@@ -79,56 +98,40 @@ int main(int argc, char** argv) {
   const QString out_dir = QString::fromLocal8Bit(argv[2]);
   const QString name = QString::fromLocal8Bit(argv[3]);
 
-  QFile file(ico_path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    return fail(QStringLiteral("cannot read %1: %2").arg(ico_path, file.errorString()));
+  QFile source(ico_path);
+  if (!source.open(QIODevice::ReadOnly)) {
+    return fail(QStringLiteral("cannot read %1: %2").arg(ico_path, source.errorString()));
   }
-  const std::optional<std::vector<DirectoryEntry>> directory = read_directory(file.readAll());
-  if (!directory) {
+  const IconFile file(source.readAll());
+  if (!file.holds(0, kDirectoryHeaderSize) || file.read16(0) != 0 || file.read16(2) != kTypeIcon) {
     return fail(QStringLiteral("%1 is not an icon file").arg(ico_path));
   }
-
-  QImageReader reader(ico_path, "ico");
-  if (reader.imageCount() != static_cast<int>(directory->size())) {
-    return fail(QStringLiteral("Qt's ICO reader sees %1 images in %2, its directory lists %3 (%4)")
-                    .arg(reader.imageCount())
-                    .arg(ico_path)
-                    .arg(directory->size())
-                    .arg(reader.errorString()));
+  const int count = static_cast<int>(file.read16(4));
+  if (!file.holds(kDirectoryHeaderSize, kDirectoryEntrySize * count)) {
+    return fail(QStringLiteral("%1 is cut short in its directory").arg(ico_path));
   }
+
   std::set<std::pair<int, int>> sizes_written;
-  for (int i = 0; i < reader.imageCount(); ++i) {
-    const DirectoryEntry& entry = (*directory)[static_cast<std::size_t>(i)];
-    QImage image;
-    if (!reader.jumpToImage(i) || !reader.read(&image)) {
-      return fail(QStringLiteral("cannot decode image %1 of %2: %3")
-                      .arg(i)
-                      .arg(ico_path, reader.errorString()));
-    }
-    // The reader's numbering and the directory's must agree, or the bit
-    // counts would be another image's.
-    if (image.width() != entry.width || image.height() != entry.height) {
-      return fail(QStringLiteral("image %1 of %2 decodes as %3x%4, its directory entry says %5x%6")
-                      .arg(i)
-                      .arg(ico_path)
-                      .arg(image.width())
-                      .arg(image.height())
-                      .arg(entry.width)
-                      .arg(entry.height));
-    }
-    if (entry.bits_per_pixel != kTrueColourBits) {
+  for (int i = 0; i < count; ++i) {
+    const qsizetype entry = kDirectoryHeaderSize + kDirectoryEntrySize * i;
+    if (file.read16(entry + 6) != kTrueColourBits) {
       continue;
     }
-    if (!image.hasAlphaChannel()) {
-      return fail(QStringLiteral("image %1 of %2 decodes without its alpha channel").arg(i).arg(ico_path));
-    }
-    if (!sizes_written.insert({entry.width, entry.height}).second) {
-      return fail(QStringLiteral("%1 holds two 32-bit images of %2x%3")
+    const int width = file.read_size(entry);
+    const int height = file.read_size(entry + 1);
+    const QImage image =
+        decode_true_colour(file, file.read32(entry + 12), file.read32(entry + 8), width, height);
+    if (image.isNull()) {
+      return fail(QStringLiteral("image %1 of %2 is not an uncompressed %3x%4 bitmap of 32 bits within the file")
+                      .arg(i)
                       .arg(ico_path)
-                      .arg(entry.width)
-                      .arg(entry.height));
+                      .arg(width)
+                      .arg(height));
     }
-    const QString folder = QStringLiteral("%1/%2x%3/apps").arg(out_dir).arg(entry.width).arg(entry.height);
+    if (!sizes_written.insert({width, height}).second) {
+      return fail(QStringLiteral("%1 holds two 32-bit images of %2x%3").arg(ico_path).arg(width).arg(height));
+    }
+    const QString folder = QStringLiteral("%1/%2x%3/apps").arg(out_dir).arg(width).arg(height);
     const QString png_path = QStringLiteral("%1/%2.png").arg(folder, name);
     if (!QDir().mkpath(folder) || !image.save(png_path, "PNG")) {
       return fail(QStringLiteral("cannot write %1").arg(png_path));
