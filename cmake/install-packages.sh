@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libssl-dev  # tests and benchmark
   g++-mingw-w64-i686                                   # the Windows build (and windres)
   qt6-base-dev                                         # the native program
+  desktop-file-utils                                   # its installed launcher, validated
   # The 32-bit x86 tests. g++-12-multilib rather than g++-multilib, which
   # Debian will not keep beside a cross compiler; the one link it adds is
   # replaced in cmake/i686-linux-gnu.cmake.

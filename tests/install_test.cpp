@@ -1,0 +1,189 @@
+// The native program as `cmake --install` lays it out, read back from the
+// scratch prefix the test InstallIntoScratchPrefix installs into. The icon
+// file is decoded here apart from the build's export, and each installed PNG
+// compared with it pixel for pixel, alpha included.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path Installed(const fs::path& relative) { return fs::path(QUORVIN_INSTALL_PREFIX) / relative; }
+
+const char* const kIconName = QUORVIN_ICON_NAME;
+
+// The theme's file of the icon at one size, "48x48" say.
+fs::path IconOfSize(const std::string& size) {
+    return fs::path(QUORVIN_INSTALLED_ICON_THEME) / size / "apps" / (std::string(kIconName) + ".png");
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// ---------------------------------------------------------------- the icon file
+
+using Bytes = std::vector<unsigned char>;
+
+// Little-endian fields; at() throws past the end, which fails the test.
+std::uint32_t Read16(const Bytes& bytes, std::size_t at) {
+    return bytes.at(at) | static_cast<std::uint32_t>(bytes.at(at + 1)) << 8U;
+}
+
+std::uint32_t Read32(const Bytes& bytes, std::size_t at) {
+    return Read16(bytes, at) | Read16(bytes, at + 2) << 16U;
+}
+
+std::string SizeName(std::uint32_t width, std::uint32_t height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// The icon file's 32-bit images by size ("48x48"), top row first, each pixel
+// 0xAARRGGBB as QImage::pixel gives it. Each image is a device-independent
+// bitmap: a header whose height counts the AND mask's rows too, then the
+// rows bottom first, a pixel as blue, green, red and alpha bytes.
+std::map<std::string, std::vector<std::uint32_t>> TrueColourImages() {
+    std::ifstream file(QUORVIN_ICON_FILE, std::ios::binary);
+    const Bytes ico{std::istreambuf_iterator<char>(file), {}};
+    constexpr std::size_t kHeaderSize = 6;
+    constexpr std::size_t kEntrySize = 16;
+    std::map<std::string, std::vector<std::uint32_t>> images;
+    const std::uint32_t count = Read16(ico, 4);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t entry = kHeaderSize + kEntrySize * i;
+        if (Read16(ico, entry + 6) != 32) {
+            continue;
+        }
+        const std::uint32_t width = ico.at(entry) == 0 ? 256 : ico.at(entry);
+        const std::uint32_t height = ico.at(entry + 1) == 0 ? 256 : ico.at(entry + 1);
+        const std::size_t dib = Read32(ico, entry + 12);
+        EXPECT_EQ(Read32(ico, dib + 4), width);
+        EXPECT_EQ(Read32(ico, dib + 8), 2 * height);
+        EXPECT_EQ(Read16(ico, dib + 14), 32U);
+        EXPECT_EQ(Read32(ico, dib + 16), 0U) << "compressed";
+        const std::size_t rows = dib + Read32(ico, dib);
+        std::vector<std::uint32_t> pixels;
+        for (std::uint32_t y = 0; y < height; ++y) {
+            for (std::uint32_t x = 0; x < width; ++x) {
+                const std::size_t at = rows + 4 * (static_cast<std::size_t>(height - 1 - y) * width + x);
+                pixels.push_back(Read32(ico, at));  // blue in the low byte, alpha in the high
+            }
+        }
+        images[SizeName(width, height)] = pixels;
+    }
+    return images;
+}
+
+// ---------------------------------------------------------------- the tests
+
+TEST(InstalledTree, HoldsTheProgramItsLauncherAndItsIconsAndNothingElse) {
+    const fs::path program = Installed(QUORVIN_INSTALLED_PROGRAM);
+    ASSERT_TRUE(fs::is_regular_file(program)) << program << " is not installed";
+    EXPECT_NE(fs::status(program).permissions() & fs::perms::others_exec, fs::perms::none)
+        << program << " is not executable by everyone";
+    EXPECT_TRUE(fs::is_regular_file(Installed(QUORVIN_INSTALLED_LAUNCHER)));
+
+    // Tests, benchmarks and GoogleTest's own files have no place here.
+    std::vector<std::string> strays;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Installed(""))) {
+        if (entry.is_directory()) {
+            continue;
+        }
+        const fs::path relative = entry.path().lexically_relative(Installed(""));
+        const bool expected = relative == QUORVIN_INSTALLED_PROGRAM ||
+                              relative == QUORVIN_INSTALLED_LAUNCHER ||
+                              relative == IconOfSize(relative.parent_path().parent_path().filename());
+        if (!expected) {
+            strays.push_back(relative.generic_string());
+        }
+    }
+    EXPECT_TRUE(strays.empty()) << "installed, but not the program's: " << testing::PrintToString(strays);
+}
+
+TEST(InstalledTree, LauncherStartsTheInstalledProgramWithTheInstalledIcon) {
+    const std::string text = ReadText(Installed(QUORVIN_INSTALLED_LAUNCHER));
+    ASSERT_FALSE(text.empty()) << Installed(QUORVIN_INSTALLED_LAUNCHER) << " is missing or empty";
+    std::map<std::string, std::string> keys;
+    std::string group;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.starts_with('[')) {
+            group = line;
+        } else if (const std::size_t equals = line.find('='); group == "[Desktop Entry]" && equals != std::string::npos) {
+            keys[line.substr(0, equals)] = line.substr(equals + 1);
+        }
+    }
+    // The program takes no arguments, so the command line is its name alone,
+    // found on PATH as bin/ is.
+    EXPECT_EQ(keys["Exec"], fs::path(QUORVIN_INSTALLED_PROGRAM).filename().string());
+    ASSERT_EQ(keys["Icon"], kIconName);
+    bool some_size = false;
+    for (const fs::directory_entry& size : fs::directory_iterator(Installed(QUORVIN_INSTALLED_ICON_THEME))) {
+        some_size = true;
+        EXPECT_TRUE(fs::is_regular_file(Installed(IconOfSize(size.path().filename()))))
+            << "no icon named " << keys["Icon"] << " in " << size.path();
+    }
+    EXPECT_TRUE(some_size) << "no icon installed";
+}
+
+TEST(InstalledIcons, EachIsTheIconFilesTrueColourImageOfItsFoldersSize) {
+    const std::map<std::string, std::vector<std::uint32_t>> expected = TrueColourImages();
+    ASSERT_FALSE(expected.empty()) << QUORVIN_ICON_FILE << " holds no 32-bit image";
+    std::set<std::string> installed;
+    for (const fs::directory_entry& folder : fs::directory_iterator(Installed(QUORVIN_INSTALLED_ICON_THEME))) {
+        const std::string size = folder.path().filename();
+        installed.insert(size);
+        const fs::path path = Installed(IconOfSize(size));
+        QImage png;
+        ASSERT_TRUE(png.load(QString::fromStdString(path.string()), "PNG")) << path << " is no PNG";
+        EXPECT_EQ(SizeName(static_cast<std::uint32_t>(png.width()), static_cast<std::uint32_t>(png.height())),
+                  size)
+            << path;
+        EXPECT_TRUE(png.hasAlphaChannel()) << path << " has no alpha";
+        const auto image = expected.find(size);
+        if (image == expected.end()) {
+            ADD_FAILURE() << path << ": the icon file has no 32-bit image of that size";
+            continue;
+        }
+        png = png.convertToFormat(QImage::Format_ARGB32);
+        int differing = 0;
+        std::string first;
+        for (int y = 0; y < png.height(); ++y) {
+            for (int x = 0; x < png.width(); ++x) {
+                const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(png.width()) +
+                                       static_cast<std::size_t>(x);
+                const std::uint32_t want = at < image->second.size() ? image->second[at] : 0;
+                if (png.pixel(x, y) != want && differing++ == 0) {
+                    first = testing::PrintToString(std::make_pair(x, y)) + " is " +
+                            QString::number(png.pixel(x, y), 16).toStdString() + ", not " +
+                            QString::number(want, 16).toStdString();
+                }
+            }
+        }
+        EXPECT_EQ(differing, 0) << "pixels of " << path << " differ from the icon file's " << size
+                                << " image; the first, " << first;
+    }
+    for (const auto& image : expected) {
+        EXPECT_TRUE(installed.contains(image.first))
+            << "the icon file's " << image.first << " image is not installed";
+    }
+}
+
+}  // namespace
