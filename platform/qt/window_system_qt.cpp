@@ -83,6 +83,14 @@ QStringList NameFilters(LPCSTR filterList) {
     return filters;
 }
 
+// Whether Qt has a window system to open: a platform named, or a display.
+// Without one Qt would abort the process, where a dialog that cannot be
+// created is to end the program quietly, with its usual status.
+bool WindowSystemNamed() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 QWidget* WidgetOfHandle(HWND handle) {
@@ -119,6 +127,9 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, LPCSTR templateName, HWND /*owne
     // program takes no arguments, so Qt is given none either.
     std::optional<QApplication> application;
     if (QApplication::instance() == nullptr) {
+        if (!WindowSystemNamed()) {
+            return kFailed;
+        }
         static int argumentCount = 1;
         static char programName[] = "quorvin";
         static char* arguments[] = {programName, nullptr};
