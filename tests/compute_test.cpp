@@ -80,15 +80,7 @@ protected:
 
     std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
         std::string path = PathOf(name);
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (file == nullptr) {
-            ADD_FAILURE() << "cannot create " << path;
-            return path;
-        }
-        EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
-        // The close writes what is still buffered; if that fails, the file
-        // is not the bytes the test expects the digest of.
-        EXPECT_EQ(std::fclose(file), 0);
+        WriteBytesToFile(path, bytes);
         return path;
     }
 

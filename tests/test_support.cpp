@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <random>
 
 #include "digest/md5.h"
@@ -41,4 +44,16 @@ std::vector<unsigned char> RandomBytes(std::size_t size, std::uint_fast32_t seed
         byte = static_cast<unsigned char>(generator());
     }
     return bytes;
+}
+
+void WriteBytesToFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        ADD_FAILURE() << "cannot create " << path;
+        return;
+    }
+    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+    // The close writes what is still buffered; if that fails, the file
+    // is not the bytes the test expects the digest of.
+    EXPECT_EQ(std::fclose(file), 0);
 }

@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "resources/texts.h"
 #include "tests/native/program_driver.h"
+#include "tests/test_support.h"
 
 #include <pwd.h>
 #include <sys/socket.h>
@@ -34,11 +35,7 @@ constexpr std::uint64_t kNoticeSize = 104857600;
 constexpr int kNestedComputes = 100;
 
 std::vector<unsigned char> SampleBytes(std::size_t size, unsigned seed) {
-    std::vector<unsigned char> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<unsigned char>((i * 131 + std::size_t{seed} * 7 + (i >> 8)) & 0xFF);
-    }
-    return bytes;
+    return RandomBytes(size, seed);
 }
 
 class NativeBadInput : public testing::Test {

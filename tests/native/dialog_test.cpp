@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "resources/texts.h"
 #include "tests/native/program_driver.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -33,13 +34,7 @@ using program::Shown;
 constexpr std::uint64_t kNoticeSize = 104857600;
 
 std::vector<unsigned char> SampleBytes(std::size_t size) {
-    std::vector<unsigned char> bytes(size);
-    std::uint32_t state = 0x12345678;
-    for (unsigned char& byte : bytes) {
-        state = state * 1664525 + 1013904223;
-        byte = static_cast<unsigned char>(state >> 24);
-    }
-    return bytes;
+    return RandomBytes(size, static_cast<std::uint_fast32_t>(size));
 }
 
 void Activate(QDialog& dialog) {

@@ -3,6 +3,7 @@
 #include "platform/qt/dialog_window.h"
 #include "platform/qt/window_handles.h"
 #include "resources/resource.h"
+#include "tests/test_support.h"
 #include "ui/win_main.h"
 
 #include <fcntl.h>
@@ -17,7 +18,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace program {
 
@@ -32,16 +32,6 @@ DialogWindow* OpenDialog() {
         }
     }
     return nullptr;
-}
-
-std::string Hex(const unsigned char* bytes, unsigned size) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (unsigned i = 0; i < size; ++i) {
-        text += kDigits[bytes[i] >> 4];
-        text += kDigits[bytes[i] & 15];
-    }
-    return text;
 }
 
 }  // namespace
@@ -212,13 +202,7 @@ std::string ScratchFolder::Path(const std::string& name) const {
 std::string ScratchFolder::Write(const std::string& name,
                                  const std::vector<unsigned char>& bytes) const {
     std::string path = Path(name);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        ADD_FAILURE() << "cannot create " << path;
-        return path;
-    }
-    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
-    EXPECT_EQ(std::fclose(file), 0);
+    WriteBytesToFile(path, bytes);
     return path;
 }
 
