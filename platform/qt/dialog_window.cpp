@@ -165,7 +165,14 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
     }
     case kEditClassAtom: {
         auto* edit = new EditControl(this);
-        edit->setReadOnly((control.style & ES_READONLY) != 0);
+        if ((control.style & ES_READONLY) != 0) {
+            edit->setReadOnly(true);
+            // A field that cannot be edited shows on the dialog's own face,
+            // as Windows draws it, so it does not look like one to type in.
+            QPalette palette = edit->palette();
+            palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+            edit->setPalette(palette);
+        }
         edit->setFrame((control.style & WS_BORDER) != 0);
         if ((control.style & ES_PASSWORD) != 0) {
             edit->setEchoMode(QLineEdit::Password);

@@ -51,6 +51,10 @@ TEST(NativeStart, TheDialogOpensWithItsCaptionTextsAndButtonsAndNoResizing) {
         EXPECT_EQ(Button(dialog, IDC_COMPUTE)->text().toStdString(), "计算");
         EXPECT_FALSE(Field(dialog, IDC_PATH)->isReadOnly());
         EXPECT_TRUE(Field(dialog, IDC_RESULT)->isReadOnly());
+        // Only the read-only field looks it: on the dialog's face colour.
+        const QColor face = dialog.palette().color(QPalette::Window);
+        EXPECT_EQ(Field(dialog, IDC_RESULT)->palette().color(QPalette::Base), face);
+        EXPECT_NE(Field(dialog, IDC_PATH)->palette().color(QPalette::Base), face);
         EXPECT_FALSE(Button(dialog, IDC_BROWSE)->isDefault());
         EXPECT_FALSE(Button(dialog, IDC_COMPUTE)->isDefault());
 
