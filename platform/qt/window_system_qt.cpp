@@ -34,6 +34,8 @@ std::vector<DialogWindow*>& OpenDialogs() {
     return dialogs;
 }
 
+// A handle is the window system's type, passed as the callers have it.
+// cppcheck-suppress constParameter
 DialogWindow* DialogOfHandle(HWND handle) {
     for (DialogWindow* dialog : OpenDialogs()) {
         if (HandleOfWidget(dialog) == handle) {

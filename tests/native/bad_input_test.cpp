@@ -116,7 +116,10 @@ TEST_F(NativeBadInput, AFileDeletedOrMadeUnreadableBetweenTwoComputesFailsToOpen
     // Permissions bind root only through another identity: the second
     // compute runs as the unprivileged "nobody" when the test runs as root.
     ASSERT_EQ(chmod(scratch_.Folder().c_str(), 0755), 0);
-    const passwd* nobody = getpwnam("nobody");
+    passwd entry{};
+    passwd* nobody = nullptr;
+    std::vector<char> entryTexts(4096);
+    ASSERT_EQ(getpwnam_r("nobody", &entry, entryTexts.data(), entryTexts.size(), &nobody), 0);
     const bool asRoot = geteuid() == 0;
     ASSERT_TRUE(!asRoot || nobody != nullptr);
 
