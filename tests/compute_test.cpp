@@ -80,7 +80,7 @@ protected:
 
     std::string WriteFile(const std::string& name, const std::vector<unsigned char>& bytes) {
         std::string path = PathOf(name);
-        WriteBytesToFile(path, bytes);
+        EXPECT_TRUE(WriteBytesToFile(path, bytes)) << path;
         return path;
     }
 

@@ -13,8 +13,9 @@ std::string Md5Hex(const std::vector<unsigned char>& data);
 // Uppercase hex of any bytes.
 std::string Hex(const unsigned char* bytes, std::size_t size);
 
-// Writes `bytes` to a new file at `path`; a failure fails the test.
-void WriteBytesToFile(const std::string& path, const std::vector<unsigned char>& bytes);
+// Writes `bytes` to a new file at `path`; false if any of it failed,
+// the close included (it writes what is still buffered).
+bool WriteBytesToFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // Deterministic pseudo-random bytes.
 std::vector<unsigned char> RandomBytes(std::size_t size, std::uint_fast32_t seed);

@@ -202,7 +202,7 @@ std::string ScratchFolder::Path(const std::string& name) const {
 std::string ScratchFolder::Write(const std::string& name,
                                  const std::vector<unsigned char>& bytes) const {
     std::string path = Path(name);
-    WriteBytesToFile(path, bytes);
+    EXPECT_TRUE(WriteBytesToFile(path, bytes)) << path;
     return path;
 }
 
