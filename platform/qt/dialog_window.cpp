@@ -1,6 +1,7 @@
 #include "platform/qt/dialog_window.h"
 
 #include "platform/qt/edit_control.h"
+#include "platform/qt/window_handles.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -83,10 +84,6 @@ Qt::WindowFlags WindowFlagsOf(std::uint32_t style) {
 // BN_CLICKED, for every command sent here) in the high word.
 WPARAM CommandParameter(int id) {
     return static_cast<WPARAM>(static_cast<WORD>(id));
-}
-
-LPARAM HandleParameter(const QWidget* control) {
-    return reinterpret_cast<LPARAM>(control);
 }
 
 }  // namespace
@@ -210,15 +207,15 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
 }
 
 INT_PTR DialogWindow::RunModal(LPARAM initParam) {
-    const QWidget* firstTabStop = nullptr;
+    QWidget* firstTabStop = nullptr;
     for (const ControlEntry& control : controls_) {
         if (control.widget->focusPolicy() == Qt::StrongFocus && control.widget->isEnabled()) {
             firstTabStop = control.widget;
             break;
         }
     }
-    procedure_(reinterpret_cast<HWND>(this), WM_INITDIALOG,
-               reinterpret_cast<WPARAM>(firstTabStop), initParam);
+    procedure_(HandleOfWidget(this), WM_INITDIALOG,
+               reinterpret_cast<WPARAM>(HandleOfWidget(firstTabStop)), initParam);
     if (ended_) {
         return result_;
     }
@@ -227,9 +224,8 @@ INT_PTR DialogWindow::RunModal(LPARAM initParam) {
     // The first tab stop takes the focus as if tabbed to: an edit field
     // shows its text selected, as a Windows dialog does.
     if (firstTabStop != nullptr) {
-        auto* widget = const_cast<QWidget*>(firstTabStop);
-        widget->setFocus(Qt::TabFocusReason);
-        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        firstTabStop->setFocus(Qt::TabFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(firstTabStop)) {
             edit->selectAll();
         }
     }
@@ -260,8 +256,8 @@ bool DialogWindow::HasControl(const QWidget* widget) const {
 
 void DialogWindow::SendCommand(int id, const QWidget* control) {
     if (!ended_) {
-        procedure_(reinterpret_cast<HWND>(this), WM_COMMAND, CommandParameter(id),
-                   HandleParameter(control));
+        procedure_(HandleOfWidget(this), WM_COMMAND, CommandParameter(id),
+                   reinterpret_cast<LPARAM>(HandleOfWidget(control)));
     }
 }
 
