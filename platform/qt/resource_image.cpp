@@ -131,7 +131,10 @@ bool FindResourceData(ResourceBytes image, std::uint16_t type, std::uint16_t num
         std::string unusedName;
         ReadNameOrNumber(reader, entryType, unusedName);
         ReadNameOrNumber(reader, entryNumber, unusedName);
-        if (!reader.ok || headerSize > image.size() - entryStart ||
+        // A header shorter than what was read of it would make the next
+        // entry start where this one did, and the search never end.
+        if (!reader.ok || headerSize < reader.offset - entryStart ||
+            headerSize > image.size() - entryStart ||
             dataSize > image.size() - entryStart - headerSize) {
             return false;
         }

@@ -1,0 +1,78 @@
+// The reader of the compiled resource script, on the image built into the
+// program and on every damaged copy of it the tests can make cheaply: cut
+// short at each length, or with one byte changed. Under the sanitizers a
+// read outside the bytes fails the run; here, a damaged template must be
+// refused or come out whole, never half-read.
+#include "platform/qt/embedded_resources.h"
+#include "platform/qt/resource_image.h"
+#include "resources/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+ResourceBytes DialogData() {
+    ResourceBytes data;
+    EXPECT_TRUE(FindResourceData(EmbeddedResourceImage(), kResourceTypeDialog, IDD_MAIN, data));
+    return data;
+}
+
+TEST(ResourceImage, TheBuiltInImageHoldsTheDialogAndTheLogo) {
+    DialogTemplate dialog;
+    ASSERT_TRUE(ParseDialogTemplate(DialogData(), dialog));
+    EXPECT_EQ(dialog.caption, "Quorvin");
+    EXPECT_EQ(dialog.fontFace, "MS Shell Dlg");
+    ASSERT_EQ(dialog.controls.size(), 6u);
+    EXPECT_EQ(dialog.controls[1].text, "浏览...") << "UTF-16 read back as UTF-8";
+    EXPECT_EQ(dialog.controls[4].classAtom, kStaticClassAtom);
+    EXPECT_EQ(dialog.controls[4].textNumber, IDB_LOGO) << "the picture names its bitmap";
+
+    ResourceBytes bitmap;
+    ASSERT_TRUE(FindResourceData(EmbeddedResourceImage(), kResourceTypeBitmap, IDB_LOGO, bitmap));
+    std::vector<std::uint8_t> file;
+    ASSERT_TRUE(BitmapFileFromResource(bitmap, file));
+    EXPECT_EQ(file.size(), bitmap.size() + 14);
+    EXPECT_EQ(file[0], 'B');
+    EXPECT_EQ(file[10], 54) << "pixels right after the file and info headers (24 bits, no palette)";
+    EXPECT_FALSE(FindResourceData(EmbeddedResourceImage(), kResourceTypeDialog, IDD_MAIN + 1, bitmap));
+}
+
+TEST(ResourceImage, ATemplateCutShortAnywhereIsRefused) {
+    const ResourceBytes whole = DialogData();
+    const std::vector<std::uint8_t> bytes(whole.begin(), whole.end());
+    DialogTemplate dialog;
+    for (std::size_t length = 0; length < bytes.size(); ++length) {
+        const std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(length));
+        EXPECT_FALSE(ParseDialogTemplate(cut, dialog)) << "cut to " << length << " bytes";
+    }
+}
+
+TEST(ResourceImage, DamagedImagesAreReadWithinTheirBytes) {
+    const ResourceBytes image = EmbeddedResourceImage();
+    std::vector<std::uint8_t> damaged(image.begin(), image.end());
+    // Every byte of the headers and the dialog, each set to two values that
+    // make sizes and counts large or zero.
+    const std::size_t reach = std::min<std::size_t>(damaged.size(), 4096);
+    for (std::size_t at = 0; at < reach; ++at) {
+        for (const std::uint8_t value : {std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
+            const std::uint8_t original = damaged[at];
+            damaged[at] = value;
+            ResourceBytes data;
+            DialogTemplate dialog;
+            std::vector<std::uint8_t> file;
+            if (FindResourceData(damaged, kResourceTypeDialog, IDD_MAIN, data)) {
+                EXPECT_GE(data.data(), damaged.data());
+                EXPECT_LE(data.data() + data.size(), damaged.data() + damaged.size());
+                static_cast<void>(ParseDialogTemplate(data, dialog));
+            }
+            if (FindResourceData(damaged, kResourceTypeBitmap, IDB_LOGO, data)) {
+                static_cast<void>(BitmapFileFromResource(data, file));
+            }
+            damaged[at] = original;
+        }
+    }
+}
+
+}  // namespace
