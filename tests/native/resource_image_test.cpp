@@ -61,13 +61,13 @@ TEST(ResourceImage, DamagedImagesAreReadWithinTheirBytes) {
             damaged[at] = value;
             ResourceBytes data;
             DialogTemplate dialog;
-            std::vector<std::uint8_t> file;
             if (FindResourceData(damaged, kResourceTypeDialog, IDD_MAIN, data)) {
                 EXPECT_GE(data.data(), damaged.data());
                 EXPECT_LE(data.data() + data.size(), damaged.data() + damaged.size());
                 static_cast<void>(ParseDialogTemplate(data, dialog));
             }
             if (FindResourceData(damaged, kResourceTypeBitmap, IDB_LOGO, data)) {
+                std::vector<std::uint8_t> file;
                 static_cast<void>(BitmapFileFromResource(data, file));
             }
             damaged[at] = original;
