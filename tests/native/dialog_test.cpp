@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QTest>
-#include <QTimer>
 
 #include <string>
 #include <vector>
@@ -254,34 +253,22 @@ TEST(NativeResultField, TheDigestCanBeSelectedAndCopiedButNotEdited) {
     });
 }
 
-// The file chooser, found while it waits inside the browse command.
-QFileDialog* OpenChooser() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* chooser = qobject_cast<QFileDialog*>(window); chooser != nullptr && chooser->isVisible()) {
-            return chooser;
-        }
-    }
-    return nullptr;
-}
-
 // Presses browse and runs `inChooser` while the chooser waits.
 void Browse(QDialog& dialog, const std::function<void(QFileDialog&)>& inChooser) {
     bool opened = false;
-    QTimer inside;
-    inside.setSingleShot(true);
-    QObject::connect(&inside, &QTimer::timeout, [&] {
-        QFileDialog* chooser = OpenChooser();
-        if (chooser == nullptr) {
-            return;
-        }
-        opened = true;
-        inChooser(*chooser);
-        if (chooser->isVisible()) {
-            chooser->reject();
-        }
-    });
-    inside.start(0);
-    QTest::mouseClick(Button(dialog, IDC_BROWSE), Qt::LeftButton);
+    program::RunInsideLoopOf([&] { QTest::mouseClick(Button(dialog, IDC_BROWSE), Qt::LeftButton); },
+                             [&] {
+                                 const std::vector<QFileDialog*> choosers =
+                                     program::WindowsShown<QFileDialog>();
+                                 if (choosers.empty()) {
+                                     return;
+                                 }
+                                 opened = true;
+                                 inChooser(*choosers.front());
+                                 if (choosers.front()->isVisible()) {
+                                     choosers.front()->reject();
+                                 }
+                             });
     EXPECT_TRUE(opened) << "no chooser";
 }
 

@@ -23,38 +23,37 @@ namespace program {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-DialogWindow* OpenDialog() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* dialog = dynamic_cast<DialogWindow*>(window); dialog != nullptr && dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
+void RunInsideLoopOf(const std::function<void()>& enter, const std::function<void()>& inside) {
+    // A timer fires only when a loop runs: the first one is the loop that
+    // `enter` starts. Owned here, it cannot outlive what `inside` refers to.
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, inside);
+    timer.start(0);
+    enter();
 }
-
-}  // namespace
 
 int RunProgram(const std::function<void(QDialog&)>& steps, bool* endedBySteps) {
     bool closedHere = false;
-    QTimer start;
-    start.setSingleShot(true);
-    QObject::connect(&start, &QTimer::timeout, [&] {
-        DialogWindow* dialog = OpenDialog();
-        if (dialog == nullptr) {
-            ADD_FAILURE() << "no dialog on screen";
-            return;
-        }
-        steps(*dialog);
-        if (dialog->isVisible()) {
-            closedHere = true;
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        }
-    });
-    start.start(0);
-    char commandLine[] = "";
-    const int result = WinMain(nullptr, nullptr, commandLine, 1);
+    int result = 0;
+    RunInsideLoopOf(
+        [&] {
+            char commandLine[] = "";
+            result = WinMain(nullptr, nullptr, commandLine, 1);
+        },
+        [&] {
+            const std::vector<DialogWindow*> dialogs = WindowsShown<DialogWindow>();
+            if (dialogs.empty()) {
+                ADD_FAILURE() << "no dialog on screen";
+                return;
+            }
+            DialogWindow* dialog = dialogs.front();
+            steps(*dialog);
+            if (dialog->isVisible()) {
+                closedHere = true;
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            }
+        });
     if (endedBySteps != nullptr) {
         *endedBySteps = !closedHere;
     }
@@ -87,34 +86,20 @@ std::string Compute(QDialog& dialog, const std::string& path) {
     return Compute(dialog);
 }
 
-std::vector<QMessageBox*> Notices() {
-    std::vector<QMessageBox*> notices;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(window); box != nullptr && box->isVisible()) {
-            notices.push_back(box);
-        }
-    }
-    return notices;
-}
-
 bool ComputeThroughNotice(QDialog& dialog, const std::function<void(QMessageBox&)>& insideNotice) {
     const std::vector<QMessageBox*> before = Notices();
     bool noticed = false;
-    // Runs inside the notice's own loop, which the click below enters.
-    QTimer inside;
-    inside.setSingleShot(true);
-    QObject::connect(&inside, &QTimer::timeout, [&] {
-        for (QMessageBox* box : Notices()) {
-            if (std::find(before.begin(), before.end(), box) == before.end()) {
-                noticed = true;
-                insideNotice(*box);
-                box->button(QMessageBox::Ok)->click();
-                return;
-            }
-        }
-    });
-    inside.start(0);
-    QTest::mouseClick(Button(dialog, IDC_COMPUTE), Qt::LeftButton);
+    RunInsideLoopOf([&] { QTest::mouseClick(Button(dialog, IDC_COMPUTE), Qt::LeftButton); },
+                    [&] {
+                        for (QMessageBox* box : Notices()) {
+                            if (std::find(before.begin(), before.end(), box) == before.end()) {
+                                noticed = true;
+                                insideNotice(*box);
+                                box->button(QMessageBox::Ok)->click();
+                                return;
+                            }
+                        }
+                    });
     return noticed;
 }
 

@@ -4,6 +4,7 @@
 // modal loop, as clicks and key presses on its widgets.
 #pragma once
 
+#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,6 +23,22 @@ namespace program {
 // set false. Returns what WinMain returned.
 int RunProgram(const std::function<void(QDialog&)>& steps, bool* endedBySteps = nullptr);
 
+// The top-level windows of type `Window` on screen, oldest first.
+template <typename Window>
+std::vector<Window*> WindowsShown() {
+    std::vector<Window*> shown;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = dynamic_cast<Window*>(window); found != nullptr && found->isVisible()) {
+            shown.push_back(found);
+        }
+    }
+    return shown;
+}
+
+// Calls `enter`, which runs a modal loop (a click that opens a box, say),
+// and runs `inside` in that loop once it is running.
+void RunInsideLoopOf(const std::function<void()>& enter, const std::function<void()>& inside);
+
 QLineEdit* Field(QDialog& dialog, int id);
 QPushButton* Button(QDialog& dialog, int id);
 // What a field shows, as UTF-8.
@@ -38,7 +55,9 @@ std::string Compute(QDialog& dialog, const std::string& path);
 // on it, then presses the notice's OK. False when no notice came.
 bool ComputeThroughNotice(QDialog& dialog, const std::function<void(QMessageBox&)>& insideNotice);
 // The notices on screen, oldest first.
-std::vector<QMessageBox*> Notices();
+inline std::vector<QMessageBox*> Notices() {
+    return WindowsShown<QMessageBox>();
+}
 
 // Every text a field was painted with, in order, from now on.
 class PaintedTexts {
