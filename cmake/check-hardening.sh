@@ -4,7 +4,11 @@
 #   PIE          an ET_DYN file flagged PIE in its dynamic section;
 #   full RELRO   a PT_GNU_RELRO segment, and binding done at load (BIND_NOW);
 #   canary       a reference to __stack_chk_fail;
-#   fortify      a reference to one of the C library's checked *_chk calls;
+#   fortify      every unit's record of its _FORTIFY_SOURCE level (left by
+#                cmake/fortify-level.h) 1 or more: the compiler may prove
+#                every call safe and leave no checked call to show for it.
+#                A file without the records needs a reference to one of the
+#                C library's checked *_chk calls;
 #   NX stack     a PT_GNU_STACK segment without the execute flag.
 # Prints one line per missing property and "N of 5 checks failed" when any
 # is missing, and then exits non-zero.
@@ -25,6 +29,8 @@ fi
 segments=$(LC_ALL=C "$readelf" -W --program-headers "$binary")
 dynamic=$(LC_ALL=C "$readelf" -W --dynamic "$binary")
 symbols=$(LC_ALL=C "$readelf" -W --dyn-syms "$binary")
+fortify_levels=$(LC_ALL=C "$readelf" -W --string-dump=.quorvin.fortify "$binary" 2>/dev/null |
+  grep -Eo '_FORTIFY_SOURCE=[0-9]+' || true)
 
 checks=0
 failed=0
@@ -49,8 +55,12 @@ has_full_relro() {
 has_canary() {
   grep -Eq ' __stack_chk_fail(@| |$)' <<<"$symbols"
 }
-has_fortified_call() {
-  grep -Eq ' __[A-Za-z0-9_]+_chk(@| |$)' <<<"$symbols"
+is_fortified() {
+  if [ -n "$fortify_levels" ]; then
+    ! grep -q '=0$' <<<"$fortify_levels"
+  else
+    grep -Eq ' __[A-Za-z0-9_]+_chk(@| |$)' <<<"$symbols"
+  fi
 }
 has_nx_stack() {
   # Columns: type, offset, addresses, sizes, then the flags (R, W, E, each
@@ -64,7 +74,7 @@ has_nx_stack() {
 check PIE "not a position-independent executable" is_pie
 check RELRO "not full RELRO (needs GNU_RELRO and BIND_NOW)" has_full_relro
 check stack-protector "no reference to __stack_chk_fail" has_canary
-check FORTIFY_SOURCE "no checked (*_chk) C library call" has_fortified_call
+check FORTIFY_SOURCE "a unit recorded without it, or no record and no checked (*_chk) call" is_fortified
 check NX-stack "stack executable or PT_GNU_STACK missing" has_nx_stack
 
 if [ "$failed" -ne 0 ]; then
