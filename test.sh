@@ -3,8 +3,9 @@
 # stored texts the native tests check; the 32-bit x86 build (under
 # qemu-i386); the native build under AddressSanitizer and
 # UndefinedBehaviorSanitizer; the big-endian s390x build (under qemu-s390x);
-# a minute of differential fuzzing of the engine; static analysis; and the
-# native build itself, last. Installs what it needs first.
+# a minute of differential fuzzing of the engine; static analysis; the
+# release packages, checked and built twice; and the native build itself,
+# last. Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -32,4 +33,12 @@ cmake --preset linux
 cmake --build --preset linux
 # clang-tidy and cppcheck over the sources of the linux and fuzz builds.
 cmake/static-analysis.sh build/linux build/fuzz
+
+# The release packages as ./release.sh builds them (here from this tree,
+# committed or not, into a folder of their own), checked as a user gets
+# them, then built again from a copy of the tree elsewhere: the same bytes.
+cmake/build-release.sh build/release-check
+tests/release/check_packages.sh build/release-check build/linux build/windows
+tests/release/check_reproducible.sh build/release-check
+
 ctest --preset linux

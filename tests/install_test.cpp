@@ -89,7 +89,20 @@ std::map<std::string, std::vector<std::uint32_t>> TrueColourImages() {
 
 // ---------------------------------------------------------------- the tests
 
-TEST(InstalledTree, HoldsTheProgramItsLauncherAndItsIconsAndNothingElse) {
+// Whether `relative` lies in one of the documents' folders (':' between them).
+bool IsDocument(const fs::path& relative) {
+    const std::string path = relative.generic_string();
+    const std::string folders = QUORVIN_INSTALLED_DOCUMENT_FOLDERS;
+    for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+        end = folders.find(':', start);
+        if (path.starts_with(folders.substr(start, end - start) + "/")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(InstalledTree, HoldsTheProgramItsLauncherIconsAndDocumentsAndNothingElse) {
     const fs::path program = Installed(QUORVIN_INSTALLED_PROGRAM);
     ASSERT_TRUE(fs::is_regular_file(program)) << program << " is not installed";
     EXPECT_NE(fs::status(program).permissions() & fs::perms::others_exec, fs::perms::none)
@@ -105,7 +118,8 @@ TEST(InstalledTree, HoldsTheProgramItsLauncherAndItsIconsAndNothingElse) {
         const fs::path relative = entry.path().lexically_relative(Installed(""));
         const bool expected = relative == QUORVIN_INSTALLED_PROGRAM ||
                               relative == QUORVIN_INSTALLED_LAUNCHER ||
-                              relative == IconOfSize(relative.parent_path().parent_path().filename());
+                              relative == IconOfSize(relative.parent_path().parent_path().filename()) ||
+                              IsDocument(relative);
         if (!expected) {
             strays.push_back(relative.generic_string());
         }

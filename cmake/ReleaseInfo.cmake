@@ -1,0 +1,40 @@
+# What the executable and the packages say about the release, each read from
+# the one file that holds it:
+#   QUORVIN_COPYRIGHT      the licence's copyright line (LICENSE);
+#   QUORVIN_MAINTAINER     who makes the packages, "Name <address>", and
+#   QUORVIN_RELEASE_DATE   the release's date, YYYY-MM-DD: both from the
+#                          newest entry of packaging/changelog, whose version
+#                          must be the project's.
+set(licence_file ${PROJECT_SOURCE_DIR}/LICENSE)
+set(changelog_file ${PROJECT_SOURCE_DIR}/packaging/changelog)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${licence_file} ${changelog_file})
+
+file(STRINGS ${licence_file} QUORVIN_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+if(NOT QUORVIN_COPYRIGHT)
+  message(FATAL_ERROR "${licence_file} has no copyright line")
+endif()
+
+# A Debian changelog entry opens with "name (version) ..." and closes with
+# " -- Name <address>  Day, DD Mon YYYY HH:MM:SS +ZZZZ".
+file(READ ${changelog_file} changelog)
+if(NOT changelog MATCHES "^[a-z0-9.+-]+ \\(([^)]+)\\)")
+  message(FATAL_ERROR "${changelog_file} does not open with an entry")
+endif()
+if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "${changelog_file}'s newest entry is version ${CMAKE_MATCH_1}, "
+                      "the project's ${PROJECT_VERSION}")
+endif()
+if(NOT changelog MATCHES "\n -- ([^<\n]+ <[^>\n]+>)  [A-Z][a-z][a-z], ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+  message(FATAL_ERROR "${changelog_file}'s newest entry has no trailer line")
+endif()
+set(QUORVIN_MAINTAINER "${CMAKE_MATCH_1}")
+set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(FIND months "${CMAKE_MATCH_3}" month)
+if(month LESS 0)
+  message(FATAL_ERROR "${changelog_file}: no month called ${CMAKE_MATCH_3}")
+endif()
+math(EXPR month "${month} + 1" OUTPUT_FORMAT DECIMAL)
+if(month LESS 10)
+  set(month "0${month}")
+endif()
+set(QUORVIN_RELEASE_DATE "${CMAKE_MATCH_4}-${month}-${CMAKE_MATCH_2}")

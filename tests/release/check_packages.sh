@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Checks the release packages as a user gets them, from the files inside
+# them: the Debian package's exact contents, lintian's and AppStream's
+# verdicts, the hardening of the program it installs, that the extracted
+# program starts and waits in its dialog, and that apt would install it
+# here; the zip's exact contents, its read-me's form, the executable checks
+# on the Quorvin.exe inside it and that copy under Wine; and SHA256SUMS.
+# Usage: check_packages.sh RELEASE_DIR LINUX_BUILD_DIR WINDOWS_BUILD_DIR
+set -uo pipefail
+if [ $# -ne 3 ]; then
+  echo "usage: $0 RELEASE_DIR LINUX_BUILD_DIR WINDOWS_BUILD_DIR" >&2
+  exit 2
+fi
+release=$(realpath "$1")
+linux_build=$(realpath "$2")
+windows_build=$(realpath "$3")
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+version=$(sed -n 's/^project(Quorvin VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+deb=$release/quorvin_${version}_amd64.deb
+zip=$release/Quorvin-$version-win32.zip
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+passed=0
+failed=0
+check() {  # check DESCRIPTION COMMAND...: runs COMMAND, its output shown only on failure
+  local description=$1 output
+  shift
+  if output=$("$@" 2>&1); then
+    echo "PASS: $description"
+    passed=$((passed + 1))
+  else
+    echo "FAIL: $description"
+    sed 's/^/    /' <<<"$output"
+    failed=$((failed + 1))
+  fi
+}
+same_lines() {  # same_lines EXPECTED ACTUAL: equal, or the difference shown
+  diff <(printf '%s\n' "$1") <(printf '%s\n' "$2")
+}
+
+deb_files() {
+  same_lines "./usr/bin/quorvin
+./usr/share/applications/quorvin.desktop
+./usr/share/doc/quorvin/changelog.gz
+./usr/share/doc/quorvin/copyright
+./usr/share/icons/hicolor/16x16/apps/quorvin.png
+./usr/share/icons/hicolor/32x32/apps/quorvin.png
+./usr/share/icons/hicolor/48x48/apps/quorvin.png
+./usr/share/man/man1/quorvin.1.gz
+./usr/share/metainfo/org.quorvin.quorvin.metainfo.xml" \
+    "$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$')"
+}
+starts_and_waits_offscreen() {
+  local status=0
+  QT_QPA_PLATFORM=offscreen timeout 3 "$scratch/root/usr/bin/quorvin" || status=$?
+  [ "$status" -eq 124 ] || { echo "ended with status $status instead of waiting in its dialog"; return 1; }
+}
+apt_would_install() {
+  apt-get install --simulate "$deb" | grep -E "^Inst quorvin "
+}
+zip_files() {
+  same_lines "Quorvin-$version-win32/LICENSE
+Quorvin-$version-win32/Quorvin.exe
+Quorvin-$version-win32/README.txt" "$(cd "$scratch/zip" && find . -type f | sed 's|^\./||' | sort)"
+}
+readme_for_notepad() {
+  local readme=$scratch/zip/Quorvin-$version-win32/README.txt
+  [ "$(head -c 3 "$readme" | od -An -tx1 | tr -d ' ')" = efbbbf ] || { echo "no UTF-8 byte-order mark"; return 1; }
+  ! grep -n $'[^\r]$' "$readme" || { echo "lines above end without CR"; return 1; }
+  iconv -f UTF-8 -t UTF-8 "$readme" >/dev/null
+}
+
+check "SHA256SUMS matches both packages" bash -c "cd '$release' && sha256sum --check --strict SHA256SUMS"
+
+# The Debian package.
+dpkg-deb -x "$deb" "$scratch/root"
+check ".deb holds exactly the program, launcher, icons, metainfo, manual and documents" deb_files
+check "lintian finds no error or warning" lintian --fail-on error,warning "$deb"
+check "the metainfo is valid AppStream" appstreamcli validate --no-net "$scratch"/root/usr/share/metainfo/*.xml
+check "the installed quorvin is hardened" "$source_dir/cmake/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
+check "the installed quorvin starts offscreen and waits in its dialog" starts_and_waits_offscreen
+check "apt would install the .deb on this system" apt_would_install
+
+# The zip.
+mkdir -p "$scratch/zip"
+(cd "$scratch/zip" && cmake -E tar xf "$zip")
+shipped_exe=$scratch/zip/Quorvin-$version-win32/Quorvin.exe
+check ".zip holds exactly Quorvin.exe, LICENSE and README.txt" zip_files
+check "the zip's Quorvin.exe is the build's, byte for byte" cmp "$shipped_exe" "$release/windows/Quorvin.exe"
+check "the zip's LICENSE is the project's" cmp "$scratch/zip/Quorvin-$version-win32/LICENSE" "$source_dir/LICENSE"
+check "README.txt is UTF-8 with a byte-order mark and CRLF line ends" readme_for_notepad
+check "the executable checks pass on the zip's Quorvin.exe" \
+  env QUORVIN_EXECUTABLE="$shipped_exe" "$linux_build/tests/executable_tests" --gtest_brief=1
+check "the zip's Quorvin.exe shows its dialog under Wine" \
+  "$source_dir/tests/wine/run_under_wine.sh" "$windows_build" "$scratch/wine.png" "$shipped_exe" \
+  "QuorvinDialog.StartsWithThePromptAndTheStartText"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
