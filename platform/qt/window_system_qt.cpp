@@ -2,6 +2,7 @@
 //
 // Texts cross as UTF-8 byte strings, this host's narrow encoding. Every
 // operation runs on the thread that runs the dialogs, as on Windows.
+#include "platform/qt/application_start.h"
 #include "platform/qt/dialog_window.h"
 #include "platform/qt/edit_control.h"
 #include "platform/qt/embedded_resources.h"
@@ -124,17 +125,13 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, LPCSTR templateName, HWND /*owne
         return kFailed;
     }
 
-    // The application object lives as long as the outermost dialog. The
-    // program takes no arguments, so Qt is given none either.
+    // The application object lives as long as the outermost dialog.
     std::optional<QApplication> application;
     if (QApplication::instance() == nullptr) {
         if (!WindowSystemNamed()) {
             return kFailed;
         }
-        static int argumentCount = 1;
-        static char programName[] = "quorvin";
-        static char* arguments[] = {programName, nullptr};
-        application.emplace(argumentCount, arguments);
+        StartApplication(application);
     }
     // Windows of their own come and go (notices, the chooser); only
     // EndDialog ends a loop.
