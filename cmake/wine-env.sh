@@ -17,7 +17,16 @@ export QEMU_RESERVED_VA=0x82000000
 # The 64-bit loader, which starts 32-bit programs through the 32-bit one.
 wine_loader=/usr/lib/wine/wine64
 
-# Creates the prefix once (a minute or two); needs a display.
+# Wine's own fonts (package fonts-wine), Marlett among them: its glyphs are
+# the caption buttons, scroll arrows and check marks Wine draws. Debian's
+# Wine 8 looks for them under "<data folder>\../fonts", a name its own file
+# lookup refuses, and fontconfig does not index this folder, so none of them
+# is loaded and a close box falls back to another font's "r", Marlett's code
+# for it. The prefix's Windows fonts folder is read at every start.
+wine_fonts=/usr/share/wine/fonts
+
+# Creates the prefix once (a minute or two); needs a display. Brings its
+# fonts up to date every time, so a prefix made before that gets them too.
 wine_prefix_ready() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX"
@@ -26,4 +35,6 @@ wine_prefix_ready() {
     "$wine_loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
     wineserver -w
   fi
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp --update "$wine_fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/"
 }

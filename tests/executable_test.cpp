@@ -304,6 +304,13 @@ TEST(Executable, IconGroupsHoldTheSameEightImages) {
             EXPECT_EQ(TakeI32(image), 2 * expected.size) << "height must count the mask too";
             TakeU16(image);  // planes
             EXPECT_EQ(TakeU16(image), expected.bitCount);
+            EXPECT_EQ(TakeU32(image), 0u) << "compressed";
+            TakeU32(image);  // image size
+            // The fields an icon image does not use are 0.
+            for (const char* field : {"x resolution", "y resolution", "colours used",
+                                      "colours important"}) {
+                EXPECT_EQ(TakeU32(image), 0u) << field;
+            }
             EXPECT_TRUE(image.ok) << "icon " << iconId << " truncated";
         }
     }

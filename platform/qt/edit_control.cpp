@@ -1,8 +1,42 @@
 #include "platform/qt/edit_control.h"
 
+#include <QEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+#include <algorithm>
+
 EditControl::EditControl(QWidget* parent) : QLineEdit(parent) {
     // Only the user's own edits: setText() does not emit textEdited.
     connect(this, &QLineEdit::textEdited, this, [this] { edited_ = true; });
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);  // and lowered by PlaceLine()
+}
+
+void EditControl::resizeEvent(QResizeEvent* event) {
+    PlaceLine();
+    QLineEdit::resizeEvent(event);
+}
+
+void EditControl::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        PlaceLine();
+    }
+    QLineEdit::changeEvent(event);
+}
+
+// A Windows edit control places its line by its font alone. Qt centres the
+// line by the height of the text it holds, which a character drawn from a
+// taller fallback face (a Chinese one beside a Latin font) makes greater:
+// a path with Chinese in it sat higher than a digest. So the line is
+// top-aligned, as low as centring the font's own line puts it.
+void EditControl::PlaceLine() {
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    constexpr int kTopAlignedGap = 1;  // QLineEdit's pixel above a top-aligned line
+    const int centred = (contents.height() - fontMetrics().height() + 1) / 2;
+    const int top = std::max(0, centred - kTopAlignedGap);
+    setTextMargins(0, top, 0, 0);
 }
 
 void EditControl::SetBytes(const char* text) {

@@ -4,7 +4,8 @@
 // path handed to the field (by the program or the file chooser) may hold
 // bytes that are not valid UTF-8, which no QString can carry, so the field
 // keeps those bytes beside what it shows and gives them back as they were
-// until the user edits the text.
+// until the user edits the text. And it places its line by its font alone,
+// as a Windows edit control does, whatever the text.
 #pragma once
 
 #include <QLineEdit>
@@ -18,7 +19,13 @@ public:
     void SetBytes(const char* text);
     std::string Bytes() const;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    void PlaceLine();
+
     std::string bytes_;
     bool edited_ = false;
 };

@@ -437,7 +437,11 @@ constexpr int kInfoHeaderSize = 40;
 constexpr int kBiRgb = 0;
 constexpr int kPixelsPerMetre = 3780;  // 96 dpi
 
-void put_info_header(Bytes& out, int width, int height, int bits_per_pixel, int image_size) {
+// In an icon image's header only the size, width, height, planes, bit count
+// and image size mean anything; every other field, the resolution among
+// them, is to be 0. A plain bitmap states its resolution.
+void put_info_header(Bytes& out, int width, int height, int bits_per_pixel, int image_size,
+                     int pixels_per_metre) {
   put32(out, kInfoHeaderSize);
   put32(out, width);
   put32(out, height);
@@ -445,8 +449,8 @@ void put_info_header(Bytes& out, int width, int height, int bits_per_pixel, int 
   put16(out, bits_per_pixel);
   put32(out, kBiRgb);
   put32(out, image_size);
-  put32(out, kPixelsPerMetre);
-  put32(out, kPixelsPerMetre);
+  put32(out, pixels_per_metre);
+  put32(out, pixels_per_metre);
   put32(out, 0);  // all palette entries used
   put32(out, 0);  // all palette entries important
 }
@@ -466,7 +470,7 @@ Bytes encode_bmp(const Image& image) {
   put32(out, offset + image_size);
   put32(out, 0);  // reserved
   put32(out, offset);
-  put_info_header(out, image.width, image.height, kBmpBits, image_size);
+  put_info_header(out, image.width, image.height, kBmpBits, image_size, kPixelsPerMetre);
   for (int y = image.height - 1; y >= 0; --y) {
     const std::size_t row_start = out.size();
     for (int x = 0; x < image.width; ++x) {
@@ -495,7 +499,7 @@ void put_and_mask(Bytes& out, int width, int height, const std::vector<bool>& tr
 // An icon's DIB stacks the colour rows and the mask rows, hence twice the height.
 void put_icon_header(Bytes& out, int width, int height, int bits_per_pixel) {
   const int image_size = (row_stride(width, bits_per_pixel) + row_stride(width, 1)) * height;
-  put_info_header(out, width, 2 * height, bits_per_pixel, image_size);
+  put_info_header(out, width, 2 * height, bits_per_pixel, image_size, 0);
 }
 
 Bytes encode_indexed_icon(const IndexedImage& image, int bits_per_pixel) {

@@ -41,6 +41,21 @@ void Activate(QDialog& dialog) {
     EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
 }
 
+// Which pixel rows of a field's first `width` pixels hold ink, its frame
+// too light to count: a 1 for each such row, a 0 for each other.
+std::string InkRows(QLineEdit* field, int width) {
+    const QImage image = field->grab(QRect(0, 0, width, field->height())).toImage();
+    std::string rows;
+    for (int y = 0; y < image.height(); ++y) {
+        bool ink = false;
+        for (int x = 3; x < image.width(); ++x) {
+            ink = ink || qGray(image.pixel(x, y)) < 128;
+        }
+        rows += ink ? '1' : '0';
+    }
+    return rows;
+}
+
 TEST(NativeStart, TheDialogOpensWithItsCaptionTextsAndButtonsAndNoResizing) {
     const int result = RunProgram([](QDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Quorvin");
@@ -89,6 +104,14 @@ TEST(NativeLayout, EveryControlSitsAtItsTemplateRectangleInPixels) {
         const auto labels = dialog.findChildren<QLabel*>();
         ASSERT_EQ(labels.size(), 1);
         EXPECT_EQ(labels[0]->geometry(), QRect(333, 78, 99, 29)) << "66 x 18 units";
+
+        // Both fields place their line by the font alone, as Windows does:
+        // a Chinese character, drawn from a taller fallback face, moves no
+        // text up. The same start, with no caret in either field.
+        Button(dialog, IDC_COMPUTE)->setFocus();
+        program::SetPath(dialog, "ABC 示例文件");
+        Field(dialog, IDC_RESULT)->setText("ABC");
+        EXPECT_EQ(InkRows(Field(dialog, IDC_PATH), 24), InkRows(Field(dialog, IDC_RESULT), 24));
     });
 }
 
