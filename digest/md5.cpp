@@ -3,8 +3,9 @@
 // The compression function is written out as the RFC's 64 steps, one line
 // each, with the sine constants and rotations in plain sight: a straight
 // line of code with immediate operands, no table and no loop. Every whole
-// block is first copied into the context, so the transform only ever reads
-// the context's own, suitably aligned buffer.
+// block is first copied into the context's buffer, so that every transform
+// reads only that buffer: whole blocks and blocks assembled from pieces take
+// one code path. (Alignment is no reason: LoadWord reads through memcpy.)
 //
 // Speed: each step needs the previous step's result, so a block costs the
 // length of that chain, not its instruction count. The round functions and
@@ -154,7 +155,8 @@ inline void Step(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, ui
     Md5Transform(context.state, context.block);
 }
 
-// Copies each whole block into the context and compresses it there. The
+// Copies each whole block into the context's buffer and compresses it there,
+// as the assembled blocks are (see the top of this file). The
 // chaining words are loaded once and stored once: written back to the
 // context after every block, they would put a store and a reload between the
 // last step of one block and the first step of the next.
