@@ -148,13 +148,13 @@ TEST(InstalledTree, LauncherStartsTheInstalledProgramWithTheInstalledIcon) {
     // found on PATH as bin/ is.
     EXPECT_EQ(keys["Exec"], fs::path(QUORVIN_INSTALLED_PROGRAM).filename().string());
     ASSERT_EQ(keys["Icon"], kIconName);
-    bool some_size = false;
+    bool someSize = false;
     for (const fs::directory_entry& size : fs::directory_iterator(Installed(QUORVIN_INSTALLED_ICON_THEME))) {
-        some_size = true;
+        someSize = true;
         EXPECT_TRUE(fs::is_regular_file(Installed(IconOfSize(size.path().filename()))))
             << "no icon named " << keys["Icon"] << " in " << size.path();
     }
-    EXPECT_TRUE(some_size) << "no icon installed";
+    EXPECT_TRUE(someSize) << "no icon installed";
 }
 
 TEST(InstalledIcons, EachIsTheIconFilesTrueColourImageOfItsFoldersSize) {
