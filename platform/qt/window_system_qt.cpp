@@ -10,13 +10,11 @@
 #include "platform/qt/window_handles.h"
 #include "platform/window_system.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QMessageBox>
 
 #include <algorithm>
@@ -34,28 +32,14 @@ std::vector<DialogWindow*>& OpenDialogs() {
     return dialogs;
 }
 
-// A handle is the window system's type, passed as the callers have it.
-// cppcheck-suppress constParameter
-DialogWindow* DialogOfHandle(HWND handle) {
-    for (DialogWindow* dialog : OpenDialogs()) {
-        if (HandleOfWidget(dialog) == handle) {
-            return dialog;
-        }
-    }
-    return nullptr;
+// The program's texts go to and come from its edit fields only.
+EditControl* EditOfHandle(HWND handle) {
+    return dynamic_cast<EditControl*>(WidgetOfHandle(handle));
 }
 
-std::string TextOf(const QWidget* window) {
-    if (const auto* edit = dynamic_cast<const EditControl*>(window)) {
-        return edit->Bytes();
-    }
-    if (const auto* button = qobject_cast<const QAbstractButton*>(window)) {
-        return button->text().toStdString();
-    }
-    if (const auto* box = qobject_cast<const QGroupBox*>(window)) {
-        return box->title().toStdString();
-    }
-    return window->isWindow() ? window->windowTitle().toStdString() : std::string{};
+// The open dialog `handle` names; null for a control or any other handle.
+DialogWindow* DialogOfHandle(HWND handle) {
+    return dynamic_cast<DialogWindow*>(WidgetOfHandle(handle));
 }
 
 // The chooser's filters, from Windows' list of name and pattern pairs. A
@@ -99,12 +83,9 @@ QWidget* WidgetOfHandle(HWND handle) {
     if (handle == nullptr) {
         return nullptr;
     }
+    auto* widget = reinterpret_cast<QWidget*>(handle);
     for (DialogWindow* dialog : OpenDialogs()) {
-        if (HandleOfWidget(dialog) == handle) {
-            return dialog;
-        }
-        auto* widget = reinterpret_cast<QWidget*>(handle);
-        if (dialog->HasControl(widget)) {
+        if (widget == dialog || dialog->HasControl(widget)) {
             return widget;
         }
     }
@@ -162,20 +143,11 @@ HWND GetDlgItem(HWND dialog, int controlId) {
 }
 
 BOOL SetWindowTextA(HWND window, LPCSTR text) {
-    QWidget* widget = WidgetOfHandle(window);
-    if (widget == nullptr) {
+    EditControl* edit = EditOfHandle(window);
+    if (edit == nullptr) {
         return FALSE;
     }
-    const char* bytes = text != nullptr ? text : "";
-    if (auto* edit = dynamic_cast<EditControl*>(widget)) {
-        edit->SetBytes(bytes);
-    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        button->setText(QString::fromUtf8(bytes));
-    } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
-        box->setTitle(QString::fromUtf8(bytes));
-    } else if (widget->isWindow()) {
-        widget->setWindowTitle(QString::fromUtf8(bytes));
-    }
+    edit->SetBytes(text != nullptr ? text : "");
     return TRUE;
 }
 
@@ -184,16 +156,16 @@ BOOL SetDlgItemTextA(HWND dialog, int controlId, LPCSTR text) {
 }
 
 UINT GetDlgItemTextA(HWND dialog, int controlId, LPSTR buffer, int bufferSize) {
-    const QWidget* widget = WidgetOfHandle(GetDlgItem(dialog, controlId));
+    const EditControl* edit = EditOfHandle(GetDlgItem(dialog, controlId));
     if (buffer == nullptr || bufferSize <= 0) {
         return 0;
     }
     buffer[0] = '\0';
-    if (widget == nullptr) {
+    if (edit == nullptr) {
         return 0;
     }
     // As much as fits before the terminator, cut in bytes.
-    const std::string text = TextOf(widget);
+    const std::string text = edit->Bytes();
     const std::size_t count = std::min(text.size(), static_cast<std::size_t>(bufferSize) - 1);
     std::memcpy(buffer, text.data(), count);
     buffer[count] = '\0';
