@@ -183,17 +183,19 @@ BOOL UpdateWindow(HWND window) {
     return TRUE;
 }
 
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT /*type*/) {
-    if (QApplication::instance() == nullptr) {
+// The owner's type is the window system's, as in every other operation.
+// cppcheck-suppress constParameter
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    // A notice without owner, with OK alone: the program shows no other, and
+    // a box asking a question would need answers this one cannot give.
+    if (QApplication::instance() == nullptr || owner != nullptr || type != MB_OK) {
         return 0;
     }
-    QWidget* ownerWidget = WidgetOfHandle(owner);
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(caption != nullptr ? caption : ""),
-                    QString::fromUtf8(text != nullptr ? text : ""), QMessageBox::Ok, ownerWidget);
-    // Without an owner the box blocks nothing: the dialogs stay enabled and
-    // their commands run inside this wait, in its own loop. With one, only
-    // the owner waits.
-    box.setWindowModality(ownerWidget != nullptr ? Qt::WindowModal : Qt::NonModal);
+                    QString::fromUtf8(text != nullptr ? text : ""), QMessageBox::Ok);
+    // The box blocks nothing: the dialogs stay enabled and their commands
+    // run inside this wait, in its own loop.
+    box.setWindowModality(Qt::NonModal);
     QEventLoop loop;
     QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
     box.show();
