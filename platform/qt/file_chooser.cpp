@@ -41,12 +41,27 @@ QStringList NameFilters(LPCSTR filterList) {
     return filters;
 }
 
+// Whether the request asks for what the browse command asks and no more:
+// an owner, filters and the one to start with, an empty buffer for the
+// path, and an existing file. A title, a starting folder or file, a default
+// extension, a custom filter, a buffer for the name alone, or any other
+// flag (several files, a hook, a template) is refused, not half done.
+bool AsksOnlyForWhatIsRealised(const OPENFILENAMEA& request) {
+    constexpr DWORD kRealisedFlags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
+    const bool hasFlagsEx = request.lStructSize >= sizeof(OPENFILENAMEA);
+    return request.lStructSize >= OPENFILENAME_SIZE_VERSION_400A && request.lpstrFile != nullptr &&
+           request.nMaxFile > 0 && request.lpstrFile[0] == '\0' &&
+           (request.Flags & OFN_FILEMUSTEXIST) != 0 && (request.Flags & ~kRealisedFlags) == 0 &&
+           request.lpstrCustomFilter == nullptr && request.lpstrFileTitle == nullptr &&
+           request.lpstrInitialDir == nullptr && request.lpstrTitle == nullptr &&
+           request.lpstrDefExt == nullptr && (!hasFlagsEx || request.FlagsEx == 0);
+}
+
 }  // namespace
 
 BOOL GetOpenFileNameA(OPENFILENAMEA* request) {
     if (request == nullptr || QApplication::instance() == nullptr ||
-        request->lStructSize < OPENFILENAME_SIZE_VERSION_400A || request->lpstrFile == nullptr ||
-        request->nMaxFile == 0) {
+        !AsksOnlyForWhatIsRealised(*request)) {
         return FALSE;
     }
     QFileDialog chooser(WidgetOfHandle(request->hwndOwner));
@@ -55,14 +70,7 @@ BOOL GetOpenFileNameA(OPENFILENAMEA* request) {
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.setOption(QFileDialog::HideNameFilterDetails);
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
-    // Only an existing file can be chosen (the request's flags ask no less).
     chooser.setFileMode(QFileDialog::ExistingFile);
-    if (request->lpstrTitle != nullptr) {
-        chooser.setWindowTitle(QString::fromUtf8(request->lpstrTitle));
-    }
-    if (request->lpstrInitialDir != nullptr) {
-        chooser.setDirectory(QFile::decodeName(request->lpstrInitialDir));
-    }
     const QStringList filters = NameFilters(request->lpstrFilter);
     if (!filters.isEmpty()) {
         chooser.setNameFilters(filters);
