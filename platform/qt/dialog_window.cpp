@@ -17,27 +17,6 @@
 
 namespace {
 
-// The window and control styles the templates here use, by their Windows
-// names and values.
-constexpr std::uint32_t WS_CAPTION = 0x00C00000;
-constexpr std::uint32_t WS_BORDER = 0x00800000;
-constexpr std::uint32_t WS_SYSMENU = 0x00080000;
-constexpr std::uint32_t WS_THICKFRAME = 0x00040000;
-constexpr std::uint32_t WS_MINIMIZEBOX = 0x00020000;
-constexpr std::uint32_t WS_MAXIMIZEBOX = 0x00010000;  // on a window with a caption
-constexpr std::uint32_t WS_TABSTOP = 0x00010000;      // on a control
-constexpr std::uint32_t WS_DISABLED = 0x08000000;
-constexpr std::uint32_t WS_VISIBLE = 0x10000000;
-constexpr std::uint32_t ES_PASSWORD = 0x0020;
-constexpr std::uint32_t ES_READONLY = 0x0800;
-constexpr std::uint32_t BS_TYPEMASK = 0x000F;
-constexpr std::uint32_t BS_PUSHBUTTON = 0x0000;
-constexpr std::uint32_t BS_DEFPUSHBUTTON = 0x0001;
-constexpr std::uint32_t BS_GROUPBOX = 0x0007;
-constexpr std::uint32_t SS_TYPEMASK = 0x001F;
-constexpr std::uint32_t SS_LEFT = 0x0000;
-constexpr std::uint32_t SS_BITMAP = 0x000E;
-
 // Dialog units are fractions of the template font's average character:
 // a quarter of its width, an eighth of its height. For the templates' font
 // on Windows at 96 DPI that character is 6 x 13 pixels, which is what the
@@ -63,22 +42,9 @@ QRect PixelRect(const DialogUnitRect& rect) {
             MulDiv(rect.height, kBaseUnitHeight, kUnitsPerBaseHeight)};
 }
 
-Qt::WindowFlags WindowFlagsOf(std::uint32_t style) {
-    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
-    if ((style & WS_CAPTION) == WS_CAPTION) {
-        flags |= Qt::WindowTitleHint;
-        if ((style & WS_SYSMENU) != 0) {
-            flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-        }
-        if ((style & WS_MINIMIZEBOX) != 0) {
-            flags |= Qt::WindowMinimizeButtonHint;
-        }
-        if ((style & WS_MAXIMIZEBOX) != 0) {
-            flags |= Qt::WindowMaximizeButtonHint;
-        }
-    }
-    return flags;
-}
+// A caption with a close box and no other, on a window of a fixed size.
+constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // A command's wParam: the id in the low word, the notification (zero,
 // BN_CLICKED, for every command sent here) in the high word.
@@ -90,26 +56,20 @@ WPARAM CommandParameter(int id) {
 
 DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes resourceImage,
                            DLGPROC procedure)
-    : QDialog(nullptr, WindowFlagsOf(dialogTemplate.style)), procedure_(procedure) {
+    : QDialog(nullptr, kWindowFlags), procedure_(procedure) {
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
-    if (dialogTemplate.hasFont) {
-        // The face is a Windows alias ("MS Shell Dlg"); the desktop's own
-        // face stands in for it, at the template's size and weight.
-        QFont templateFont = font();
-        templateFont.setPointSize(dialogTemplate.fontPointSize);
-        templateFont.setWeight(static_cast<QFont::Weight>(dialogTemplate.fontWeight));
-        templateFont.setItalic(dialogTemplate.fontItalic);
-        setFont(templateFont);
-    }
+    // The face is a Windows alias ("MS Shell Dlg"); the desktop's own face
+    // stands in for it, at the template's size and weight.
+    QFont templateFont = font();
+    templateFont.setPointSize(dialogTemplate.fontPointSize);
+    templateFont.setWeight(static_cast<QFont::Weight>(dialogTemplate.fontWeight));
+    templateFont.setItalic(dialogTemplate.fontItalic);
+    setFont(templateFont);
 
     // The template's size is that of the client area. Its position is
     // counted from the screen's top-left, as for a dialog without owner.
     const QRect area = PixelRect(dialogTemplate.rect);
-    if ((dialogTemplate.style & WS_THICKFRAME) != 0) {
-        resize(area.size());
-    } else {
-        setFixedSize(area.size());
-    }
+    setFixedSize(area.size());
     if (const QScreen* screen = this->screen()) {
         move(screen->availableGeometry().topLeft() + area.topLeft());
     }
@@ -121,8 +81,6 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes r
             continue;
         }
         widget->setGeometry(PixelRect(control.rect));
-        widget->setEnabled((control.style & WS_DISABLED) == 0);
-        widget->setVisible((control.style & WS_VISIBLE) != 0);
         controls_.push_back({control.id, widget});
     }
 }
@@ -130,39 +88,11 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes r
 QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
                                    ResourceBytes resourceImage) {
     const QString text = QString::fromUtf8(control.text);
-    const Qt::FocusPolicy focus = (control.style & WS_TABSTOP) != 0 ? Qt::StrongFocus
-                                                                    : Qt::ClickFocus;
-    switch (control.classAtom) {
-    case kButtonClassAtom: {
-        const std::uint32_t kind = control.style & BS_TYPEMASK;
-        if (kind == BS_GROUPBOX) {
-            auto* box = new QGroupBox(text, this);
-            // A frame drawn behind the controls it holds, never in the way
-            // of their clicks.
-            box->lower();
-            box->setAttribute(Qt::WA_TransparentForMouseEvents);
-            return box;
-        }
-        if (kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON) {
-            return nullptr;
-        }
-        auto* button = new QPushButton(text, this);
-        // Enter is the dialog's (keyPressEvent), not an auto-default button's.
-        button->setAutoDefault(false);
-        button->setFocusPolicy(focus);
-        if (kind == BS_DEFPUSHBUTTON) {
-            button->setDefault(true);
-            enterCommand_ = control.id;
-        }
-        const int id = control.id;
-        connect(button, &QPushButton::clicked, this, [this, id, button] {
-            SendCommand(id, button);
-        });
-        return button;
-    }
-    case kEditClassAtom: {
+    switch (control.kind) {
+    case ControlKind::Edit:
+    case ControlKind::ReadOnlyEdit: {
         auto* edit = new EditControl(this);
-        if ((control.style & ES_READONLY) != 0) {
+        if (control.kind == ControlKind::ReadOnlyEdit) {
             edit->setReadOnly(true);
             // A field that cannot be edited shows on the dialog's own face,
             // as Windows draws it, so it does not look like one to type in.
@@ -170,28 +100,36 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
             palette.setColor(QPalette::Base, palette.color(QPalette::Window));
             edit->setPalette(palette);
         }
-        edit->setFrame((control.style & WS_BORDER) != 0);
-        if ((control.style & ES_PASSWORD) != 0) {
-            edit->setEchoMode(QLineEdit::Password);
-        }
-        edit->setFocusPolicy(focus);
         edit->SetBytes(control.text.c_str());
         return edit;
     }
-    case kStaticClassAtom: {
-        const std::uint32_t kind = control.style & SS_TYPEMASK;
-        if (kind == SS_LEFT) {
-            return new QLabel(text, this);
-        }
-        if (kind != SS_BITMAP) {
-            return nullptr;
-        }
+    case ControlKind::PushButton: {
+        auto* button = new QPushButton(text, this);
+        // Enter is the dialog's (keyPressEvent), not an auto-default button's.
+        button->setAutoDefault(false);
+        // A tab stop, as an edit field always is, whatever the style prefers.
+        button->setFocusPolicy(Qt::StrongFocus);
+        const int id = control.id;
+        connect(button, &QPushButton::clicked, this, [this, id, button] {
+            SendCommand(id, button);
+        });
+        return button;
+    }
+    case ControlKind::GroupBox: {
+        auto* box = new QGroupBox(text, this);
+        // A frame drawn behind the controls it holds, never in the way of
+        // their clicks.
+        box->lower();
+        box->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return box;
+    }
+    case ControlKind::Picture: {
         // The picture keeps its frame: the bitmap is drawn at its own size
         // from the frame's top-left corner and clipped to the frame.
         ResourceBytes bitmapData;
         std::vector<std::uint8_t> bitmapFile;
         QImage image;
-        if (!FindResourceData(resourceImage, kResourceTypeBitmap, control.textNumber, bitmapData) ||
+        if (!FindResourceData(resourceImage, kResourceTypeBitmap, control.bitmapNumber, bitmapData) ||
             !BitmapFileFromResource(bitmapData, bitmapFile) ||
             !image.loadFromData(bitmapFile.data(), static_cast<int>(bitmapFile.size()), "BMP")) {
             return nullptr;
@@ -201,15 +139,14 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return picture;
     }
-    default:
-        return nullptr;
     }
+    return nullptr;
 }
 
 INT_PTR DialogWindow::RunModal(LPARAM initParam) {
     QWidget* firstTabStop = nullptr;
     for (const ControlEntry& control : controls_) {
-        if (control.widget->focusPolicy() == Qt::StrongFocus && control.widget->isEnabled()) {
+        if (control.widget->focusPolicy() == Qt::StrongFocus) {
             firstTabStop = control.widget;
             break;
         }
@@ -268,13 +205,13 @@ void DialogWindow::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // Enter presses a focused push button; anywhere else it sends the
-        // default button's command, IDOK when there is none.
+        // Enter presses a focused push button; anywhere else it sends IDOK,
+        // as in a dialog without a default button.
         if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr &&
                                                                       HasControl(button)) {
             button->click();
         } else {
-            SendCommand(enterCommand_, Control(enterCommand_));
+            SendCommand(IDOK, nullptr);
         }
         return;
     default:

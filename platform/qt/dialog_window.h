@@ -4,8 +4,8 @@
 // control at its rectangle converted from dialog units, in template order
 // (which is also the Tab order). The dialog procedure receives what a
 // Windows dialog's procedure would: WM_INITDIALOG before the window shows,
-// then WM_COMMAND for button clicks, for Enter (the default button's id,
-// or IDOK) and for Escape and the close box (IDCANCEL).
+// then WM_COMMAND for button clicks, for Enter (IDOK) and for Escape and
+// the close box (IDCANCEL).
 #pragma once
 
 #include "platform/qt/resource_image.h"
@@ -22,7 +22,7 @@ public:
     DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes resourceImage,
                  DLGPROC procedure);
 
-    // False when some control of the template could not be realised.
+    // False when a picture's bitmap could not be read.
     bool IsComplete() const { return complete_; }
 
     // Sends WM_INITDIALOG, shows the dialog and runs its loop until End().
@@ -49,7 +49,6 @@ private:
 
     DLGPROC procedure_;
     std::vector<ControlEntry> controls_;
-    int enterCommand_ = IDOK;
     bool complete_ = true;
     bool ended_ = false;
     INT_PTR result_ = 0;

@@ -4,9 +4,57 @@
 // little-endian, all texts UTF-16.
 #include "platform/qt/resource_image.h"
 
+#include <array>
 #include <cstddef>
 
 namespace {
+
+// The dialog's style: a caption with a close box, and the font after the
+// caption (DS_SHELLFONT is DS_SETFONT | DS_FIXEDSYS).
+constexpr std::uint32_t WS_CAPTION = 0x00C00000;
+constexpr std::uint32_t WS_SYSMENU = 0x00080000;
+constexpr std::uint32_t DS_SHELLFONT = 0x0048;
+constexpr std::uint32_t kDialogStyle = DS_SHELLFONT | WS_CAPTION | WS_SYSMENU;
+
+// The predefined control classes, by the atoms templates name them with,
+// and the control styles the template gives them, by their Windows names.
+constexpr std::uint16_t kButtonClassAtom = 0x0080;
+constexpr std::uint16_t kEditClassAtom = 0x0081;
+constexpr std::uint16_t kStaticClassAtom = 0x0082;
+constexpr std::uint32_t kShownChild = 0x50000000;  // WS_CHILD | WS_VISIBLE
+constexpr std::uint32_t WS_BORDER = 0x00800000;
+constexpr std::uint32_t WS_TABSTOP = 0x00010000;
+constexpr std::uint32_t ES_AUTOHSCROLL = 0x0080;
+constexpr std::uint32_t ES_READONLY = 0x0800;
+constexpr std::uint32_t BS_GROUPBOX = 0x0007;  // BS_PUSHBUTTON is 0
+constexpr std::uint32_t SS_BITMAP = 0x000E;
+constexpr std::uint32_t SS_REALSIZEIMAGE = 0x0800;
+
+// Each kind of control by its class and its whole style. A style with a bit
+// more or less would ask for behaviour the dialog window does not have.
+struct KnownControl {
+    std::uint16_t classAtom;
+    std::uint32_t style;
+    ControlKind kind;
+};
+constexpr std::uint32_t kFieldStyle = kShownChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr std::array kKnownControls = {
+    KnownControl{kEditClassAtom, kFieldStyle, ControlKind::Edit},
+    KnownControl{kEditClassAtom, kFieldStyle | ES_READONLY, ControlKind::ReadOnlyEdit},
+    KnownControl{kButtonClassAtom, kShownChild | WS_TABSTOP, ControlKind::PushButton},
+    KnownControl{kButtonClassAtom, kShownChild | BS_GROUPBOX, ControlKind::GroupBox},
+    KnownControl{kStaticClassAtom, kShownChild | SS_BITMAP | SS_REALSIZEIMAGE, ControlKind::Picture},
+};
+
+// A class by name has no atom, and is none of them.
+const KnownControl* FindKnownControl(std::uint16_t classAtom, std::uint32_t style) {
+    for (const KnownControl& known : kKnownControls) {
+        if (known.classAtom == classAtom && known.style == style) {
+            return &known;
+        }
+    }
+    return nullptr;
+}
 
 // A read position in a byte range. A read past the end clears `ok` and
 // yields zero, so a run of reads is checked once, after the last.
@@ -152,15 +200,14 @@ bool FindResourceData(ResourceBytes image, std::uint16_t type, std::uint16_t num
 bool ParseDialogTemplate(ResourceBytes data, DialogTemplate& dialog) {
     constexpr std::uint16_t kExtendedVersion = 1;
     constexpr std::uint16_t kExtendedSignature = 0xFFFF;
-    constexpr std::uint32_t kSetFontStyle = 0x40;  // DS_SETFONT, part of DS_SHELLFONT
 
     Reader reader{data};
     if (Read16(reader) != kExtendedVersion || Read16(reader) != kExtendedSignature) {
         return false;
     }
     Read32(reader);  // help context
-    dialog.extendedStyle = Read32(reader);
-    dialog.style = Read32(reader);
+    const std::uint32_t extendedStyle = Read32(reader);
+    const std::uint32_t style = Read32(reader);
     const std::uint16_t controlCount = Read16(reader);
     dialog.rect = ReadRect(reader);
     std::uint16_t menuNumber = 0;
@@ -169,35 +216,48 @@ bool ParseDialogTemplate(ResourceBytes data, DialogTemplate& dialog) {
     std::uint16_t classAtom = 0;
     std::string className;
     ReadNameOrNumber(reader, classAtom, className);
-    if (menuNumber != 0 || !menuName.empty() || classAtom != 0 || !className.empty()) {
+    if (extendedStyle != 0 || style != kDialogStyle || menuNumber != 0 || !menuName.empty() ||
+        classAtom != 0 || !className.empty()) {
         return false;
     }
     dialog.caption = ReadText(reader);
-    dialog.hasFont = (dialog.style & kSetFontStyle) != 0;
-    if (dialog.hasFont) {
-        dialog.fontPointSize = Read16(reader);
-        dialog.fontWeight = Read16(reader);
-        dialog.fontItalic = Read8(reader) != 0;
-        Read8(reader);  // character set
-        dialog.fontFace = ReadText(reader);
-    }
+    dialog.fontPointSize = Read16(reader);
+    dialog.fontWeight = Read16(reader);
+    dialog.fontItalic = Read8(reader) != 0;
+    Read8(reader);  // character set
+    ReadText(reader);  // face: a Windows alias, which the desktop's own face stands in for
 
     dialog.controls.clear();
     for (int i = 0; i < controlCount && reader.ok; ++i) {
         AlignTo4(reader);
         DialogControlTemplate control;
         Read32(reader);  // help context
-        control.extendedStyle = Read32(reader);
-        control.style = Read32(reader);
+        const std::uint32_t controlExtendedStyle = Read32(reader);
+        const std::uint32_t controlStyle = Read32(reader);
         control.rect = ReadRect(reader);
         control.id = static_cast<std::int32_t>(Read32(reader));
-        ReadNameOrNumber(reader, control.classAtom, control.className);
-        ReadNameOrNumber(reader, control.textNumber, control.text);
+        std::uint16_t controlClassAtom = 0;
+        std::string controlClassName;
+        ReadNameOrNumber(reader, controlClassAtom, controlClassName);
+        std::uint16_t textNumber = 0;
+        ReadNameOrNumber(reader, textNumber, control.text);
         const std::uint16_t creationDataSize = Read16(reader);
         if (reader.ok && creationDataSize > data.size() - reader.offset) {
             reader.ok = false;
         }
         reader.offset += reader.ok ? creationDataSize : 0;
+
+        const KnownControl* known = FindKnownControl(controlClassAtom, controlStyle);
+        if (known == nullptr || controlExtendedStyle != 0) {
+            return false;
+        }
+        control.kind = known->kind;
+        // A picture names its bitmap by number; any other control has a text.
+        if (control.kind == ControlKind::Picture) {
+            control.bitmapNumber = textNumber;
+        } else if (textNumber != 0) {
+            return false;
+        }
         dialog.controls.push_back(control);
     }
     return reader.ok;

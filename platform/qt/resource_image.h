@@ -22,11 +22,6 @@ inline constexpr std::uint16_t kResourceTypeDialog = 5;
 bool FindResourceData(ResourceBytes image, std::uint16_t type, std::uint16_t number,
                       ResourceBytes& data);
 
-// The predefined control classes, by the atoms templates name them with.
-inline constexpr std::uint16_t kButtonClassAtom = 0x0080;
-inline constexpr std::uint16_t kEditClassAtom = 0x0081;
-inline constexpr std::uint16_t kStaticClassAtom = 0x0082;
-
 // A rectangle in dialog units.
 struct DialogUnitRect {
     int x = 0;
@@ -35,35 +30,34 @@ struct DialogUnitRect {
     int height = 0;
 };
 
-// One control of a template. A class or a text given as a resource number
-// (an atom, a bitmap's number) has it in `classAtom` or `textNumber`, and
-// an empty string beside it.
+// The controls this program's template holds, each told by its class and
+// its whole style: the fields are tab stops with a border that scroll
+// sideways, the buttons plain push buttons that are tab stops, the picture
+// a bitmap at its own size.
+enum class ControlKind { Edit, ReadOnlyEdit, PushButton, GroupBox, Picture };
+
 struct DialogControlTemplate {
-    std::uint32_t style = 0;
-    std::uint32_t extendedStyle = 0;
+    ControlKind kind = ControlKind::Edit;
     DialogUnitRect rect;
     int id = 0;
-    std::uint16_t classAtom = 0;
-    std::string className;
-    std::uint16_t textNumber = 0;
-    std::string text;  // UTF-8
+    std::uint16_t bitmapNumber = 0;  // a picture's
+    std::string text;                // any other's, UTF-8
 };
 
+// A dialog with a caption, a close box and its own font, of a fixed size.
 struct DialogTemplate {
-    std::uint32_t style = 0;
-    std::uint32_t extendedStyle = 0;
     DialogUnitRect rect;
     std::string caption;  // UTF-8
-    bool hasFont = false;
     int fontPointSize = 0;
     int fontWeight = 0;
     bool fontItalic = false;
-    std::string fontFace;  // UTF-8
     std::vector<DialogControlTemplate> controls;  // in template order
 };
 
-// Reads an extended (DIALOGEX) template. The older form, a menu or a window
-// class of the dialog's own are not taken: this program's template has none.
+// Reads an extended (DIALOGEX) template. Only what the records above hold
+// is taken: a template with any other style, extended style or control
+// class, a menu or a window class of its own is refused, as is the older
+// form, rather than realised in part.
 bool ParseDialogTemplate(ResourceBytes data, DialogTemplate& dialog);
 
 // A bitmap resource is a .bmp file without its 14-byte file header; this

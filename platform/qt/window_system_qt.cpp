@@ -1,4 +1,5 @@
-// The nine window-system operations on Qt 6 Widgets.
+// The window-system operations on Qt 6 Widgets, all nine but the file
+// chooser (file_chooser.cpp).
 //
 // Texts cross as UTF-8 byte strings, this host's narrow encoding. Every
 // operation runs on the thread that runs the dialogs, as on Windows.
@@ -10,13 +11,7 @@
 #include "platform/qt/window_handles.h"
 #include "platform/window_system.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QGroupBox>
 #include <QMessageBox>
 
 #include <algorithm>
@@ -34,55 +29,14 @@ std::vector<DialogWindow*>& OpenDialogs() {
     return dialogs;
 }
 
-// A handle is the window system's type, passed as the callers have it.
-// cppcheck-suppress constParameter
+// The program's texts go to and come from its edit fields only.
+EditControl* EditOfHandle(HWND handle) {
+    return dynamic_cast<EditControl*>(WidgetOfHandle(handle));
+}
+
+// The open dialog `handle` names; null for a control or any other handle.
 DialogWindow* DialogOfHandle(HWND handle) {
-    for (DialogWindow* dialog : OpenDialogs()) {
-        if (HandleOfWidget(dialog) == handle) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
-
-std::string TextOf(const QWidget* window) {
-    if (const auto* edit = dynamic_cast<const EditControl*>(window)) {
-        return edit->Bytes();
-    }
-    if (const auto* button = qobject_cast<const QAbstractButton*>(window)) {
-        return button->text().toStdString();
-    }
-    if (const auto* box = qobject_cast<const QGroupBox*>(window)) {
-        return box->title().toStdString();
-    }
-    return window->isWindow() ? window->windowTitle().toStdString() : std::string{};
-}
-
-// The chooser's filters, from Windows' list of name and pattern pairs. A
-// pattern list ("*.c;*.h") becomes Qt's ("*.c *.h"), and "*.*", which on
-// Windows matches every name, with or without a dot, becomes "*". Names are
-// shown without their patterns, as on Windows.
-QStringList NameFilters(LPCSTR filterList) {
-    QStringList filters;
-    if (filterList == nullptr) {
-        return filters;
-    }
-    for (const char* name = filterList; *name != '\0';) {
-        const char* patterns = name + std::strlen(name) + 1;
-        if (*patterns == '\0') {
-            break;
-        }
-        QStringList qtPatterns = QString::fromUtf8(patterns).split(u';', Qt::SkipEmptyParts);
-        for (QString& pattern : qtPatterns) {
-            pattern = pattern.trimmed();
-            if (pattern == QStringLiteral("*.*")) {
-                pattern = QStringLiteral("*");
-            }
-        }
-        filters << QStringLiteral("%1 (%2)").arg(QString::fromUtf8(name), qtPatterns.join(u' '));
-        name = patterns + std::strlen(patterns) + 1;
-    }
-    return filters;
+    return dynamic_cast<DialogWindow*>(WidgetOfHandle(handle));
 }
 
 // Whether Qt has a window system to open: a platform named, or a display.
@@ -99,12 +53,9 @@ QWidget* WidgetOfHandle(HWND handle) {
     if (handle == nullptr) {
         return nullptr;
     }
+    auto* widget = reinterpret_cast<QWidget*>(handle);
     for (DialogWindow* dialog : OpenDialogs()) {
-        if (HandleOfWidget(dialog) == handle) {
-            return dialog;
-        }
-        auto* widget = reinterpret_cast<QWidget*>(handle);
-        if (dialog->HasControl(widget)) {
+        if (widget == dialog || dialog->HasControl(widget)) {
             return widget;
         }
     }
@@ -162,20 +113,11 @@ HWND GetDlgItem(HWND dialog, int controlId) {
 }
 
 BOOL SetWindowTextA(HWND window, LPCSTR text) {
-    QWidget* widget = WidgetOfHandle(window);
-    if (widget == nullptr) {
+    EditControl* edit = EditOfHandle(window);
+    if (edit == nullptr) {
         return FALSE;
     }
-    const char* bytes = text != nullptr ? text : "";
-    if (auto* edit = dynamic_cast<EditControl*>(widget)) {
-        edit->SetBytes(bytes);
-    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        button->setText(QString::fromUtf8(bytes));
-    } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
-        box->setTitle(QString::fromUtf8(bytes));
-    } else if (widget->isWindow()) {
-        widget->setWindowTitle(QString::fromUtf8(bytes));
-    }
+    edit->SetBytes(text != nullptr ? text : "");
     return TRUE;
 }
 
@@ -184,16 +126,16 @@ BOOL SetDlgItemTextA(HWND dialog, int controlId, LPCSTR text) {
 }
 
 UINT GetDlgItemTextA(HWND dialog, int controlId, LPSTR buffer, int bufferSize) {
-    const QWidget* widget = WidgetOfHandle(GetDlgItem(dialog, controlId));
+    const EditControl* edit = EditOfHandle(GetDlgItem(dialog, controlId));
     if (buffer == nullptr || bufferSize <= 0) {
         return 0;
     }
     buffer[0] = '\0';
-    if (widget == nullptr) {
+    if (edit == nullptr) {
         return 0;
     }
     // As much as fits before the terminator, cut in bytes.
-    const std::string text = TextOf(widget);
+    const std::string text = edit->Bytes();
     const std::size_t count = std::min(text.size(), static_cast<std::size_t>(bufferSize) - 1);
     std::memcpy(buffer, text.data(), count);
     buffer[count] = '\0';
@@ -211,76 +153,22 @@ BOOL UpdateWindow(HWND window) {
     return TRUE;
 }
 
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT /*type*/) {
-    if (QApplication::instance() == nullptr) {
+// The owner's type is the window system's, as in every other operation.
+// cppcheck-suppress constParameter
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    // A notice without owner, with OK alone: the program shows no other, and
+    // a box asking a question would need answers this one cannot give.
+    if (QApplication::instance() == nullptr || owner != nullptr || type != MB_OK) {
         return 0;
     }
-    QWidget* ownerWidget = WidgetOfHandle(owner);
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(caption != nullptr ? caption : ""),
-                    QString::fromUtf8(text != nullptr ? text : ""), QMessageBox::Ok, ownerWidget);
-    // Without an owner the box blocks nothing: the dialogs stay enabled and
-    // their commands run inside this wait, in its own loop. With one, only
-    // the owner waits.
-    box.setWindowModality(ownerWidget != nullptr ? Qt::WindowModal : Qt::NonModal);
+                    QString::fromUtf8(text != nullptr ? text : ""), QMessageBox::Ok);
+    // The box blocks nothing: the dialogs stay enabled and their commands
+    // run inside this wait, in its own loop.
+    box.setWindowModality(Qt::NonModal);
     QEventLoop loop;
     QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
     box.show();
     loop.exec(QEventLoop::DialogExec);
     return IDOK;
-}
-
-BOOL GetOpenFileNameA(OPENFILENAMEA* request) {
-    if (request == nullptr || QApplication::instance() == nullptr ||
-        request->lStructSize < OPENFILENAME_SIZE_VERSION_400A || request->lpstrFile == nullptr ||
-        request->nMaxFile == 0) {
-        return FALSE;
-    }
-    QFileDialog chooser(WidgetOfHandle(request->hwndOwner));
-    // Qt's own chooser, the same on every desktop: the platform's may read
-    // patterns case-sensitively, and "*.TXT" must match "notes.txt" too.
-    chooser.setOption(QFileDialog::DontUseNativeDialog);
-    chooser.setOption(QFileDialog::HideNameFilterDetails);
-    chooser.setAcceptMode(QFileDialog::AcceptOpen);
-    // Only an existing file can be chosen (the request's flags ask no less).
-    chooser.setFileMode(QFileDialog::ExistingFile);
-    if (request->lpstrTitle != nullptr) {
-        chooser.setWindowTitle(QString::fromUtf8(request->lpstrTitle));
-    }
-    if (request->lpstrInitialDir != nullptr) {
-        chooser.setDirectory(QFile::decodeName(request->lpstrInitialDir));
-    }
-    const QStringList filters = NameFilters(request->lpstrFilter);
-    if (!filters.isEmpty()) {
-        chooser.setNameFilters(filters);
-        const qsizetype index = request->nFilterIndex > 0 ? request->nFilterIndex - 1 : 0;
-        chooser.selectNameFilter(filters.value(index, filters.front()));
-    }
-    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
-        return FALSE;
-    }
-
-    const QString chosen = chooser.selectedFiles().front();
-    const QByteArray path = QFile::encodeName(chosen);
-    if (static_cast<std::size_t>(path.size()) >= request->nMaxFile) {
-        // Too long for the buffer: Windows fails the call and leaves the
-        // size needed in the buffer's first two bytes.
-        if (request->nMaxFile >= 2) {
-            const auto needed = static_cast<std::uint16_t>(std::min<qsizetype>(path.size() + 1, UINT16_MAX));
-            request->lpstrFile[0] = static_cast<char>(needed & 0xFF);
-            request->lpstrFile[1] = static_cast<char>(needed >> 8);
-        }
-        return FALSE;
-    }
-    std::memcpy(request->lpstrFile, path.constData(), static_cast<std::size_t>(path.size()));
-    request->lpstrFile[path.size()] = '\0';
-    const auto nameStart = static_cast<WORD>(path.lastIndexOf('/') + 1);
-    const qsizetype dot = path.lastIndexOf('.');
-    request->nFileOffset = nameStart;
-    request->nFileExtension = static_cast<WORD>(dot >= nameStart ? dot + 1 : path.size());
-    // As on Windows, the chooser leaves the process in the chosen file's
-    // folder unless asked not to.
-    if ((request->Flags & OFN_NOCHANGEDIR) == 0) {
-        QDir::setCurrent(QFileInfo(chosen).absolutePath());
-    }
-    return TRUE;
 }

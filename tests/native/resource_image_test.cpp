@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -23,11 +26,11 @@ TEST(ResourceImage, TheBuiltInImageHoldsTheDialogAndTheLogo) {
     DialogTemplate dialog;
     ASSERT_TRUE(ParseDialogTemplate(DialogData(), dialog));
     EXPECT_EQ(dialog.caption, "Quorvin");
-    EXPECT_EQ(dialog.fontFace, "MS Shell Dlg");
+    EXPECT_EQ(dialog.fontPointSize, 8);
     ASSERT_EQ(dialog.controls.size(), 6u);
     EXPECT_EQ(dialog.controls[1].text, "浏览...") << "UTF-16 read back as UTF-8";
-    EXPECT_EQ(dialog.controls[4].classAtom, kStaticClassAtom);
-    EXPECT_EQ(dialog.controls[4].textNumber, IDB_LOGO) << "the picture names its bitmap";
+    EXPECT_EQ(dialog.controls[4].kind, ControlKind::Picture);
+    EXPECT_EQ(dialog.controls[4].bitmapNumber, IDB_LOGO) << "the picture names its bitmap";
 
     ResourceBytes bitmap;
     ASSERT_TRUE(FindResourceData(EmbeddedResourceImage(), kResourceTypeBitmap, IDB_LOGO, bitmap));
@@ -46,6 +49,33 @@ TEST(ResourceImage, ATemplateCutShortAnywhereIsRefused) {
     for (std::size_t length = 0; length < bytes.size(); ++length) {
         const std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(length));
         EXPECT_FALSE(ParseDialogTemplate(cut, dialog)) << "cut to " << length << " bytes";
+    }
+}
+
+std::array<std::uint8_t, 4> LittleEndian(std::uint32_t value) {
+    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+}
+
+// One style bit more, on the dialog or a control, asks for what the dialog
+// window does not realise: the template is refused whole.
+TEST(ResourceImage, AStyleBitBeyondTheTemplatesOwnIsRefused) {
+    const ResourceBytes whole = DialogData();
+    constexpr std::uint32_t kDialogStyle = 0x00C80048;  // DS_SHELLFONT | WS_CAPTION | WS_SYSMENU
+    constexpr std::uint32_t kPathFieldStyle = 0x50810080;
+    constexpr std::uint32_t kButtonStyle = 0x50010000;
+    // WS_THICKFRAME on the dialog, ES_PASSWORD on a field, BS_DEFPUSHBUTTON on a button.
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> changes = {
+        {kDialogStyle, 0x00040000}, {kPathFieldStyle, 0x0020}, {kButtonStyle, 0x0001}};
+    for (const auto& [style, extraBit] : changes) {
+        std::vector<std::uint8_t> changed(whole.begin(), whole.end());
+        const std::array<std::uint8_t, 4> original = LittleEndian(style);
+        const auto found = std::search(changed.begin(), changed.end(), original.begin(), original.end());
+        ASSERT_NE(found, changed.end()) << std::hex << style;
+        const std::array<std::uint8_t, 4> flipped = LittleEndian(style | extraBit);
+        std::copy(flipped.begin(), flipped.end(), found);
+        DialogTemplate dialog;
+        EXPECT_FALSE(ParseDialogTemplate(changed, dialog)) << std::hex << style << " | " << extraBit;
     }
 }
 
