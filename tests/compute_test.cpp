@@ -17,6 +17,7 @@
 
 #include "checksum/compute.h"
 #include "digest/md5.h"
+#include "notice_threshold.h"
 #include "resources/resource.h"
 #include "resources/texts.h"
 #include "test_support.h"
@@ -27,8 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 using window_double::Call;
 using window_double::Event;
-
-constexpr std::uint64_t kNoticeSize = 104857600;
 
 std::size_t OpenFileCount() {
     return static_cast<std::size_t>(
@@ -206,9 +205,9 @@ using ComputeChangingFile = ComputeTest;
 // then no version of the file, and must not be shown as its digest. One
 // byte either way is the smallest change there is.
 TEST_F(ComputeChangingFile, AFileThatShrinksOrGrowsBeforeTheReadGivesTheReadFailedText) {
-    for (const std::uint64_t changedSize : {kNoticeSize - 1, kNoticeSize + 1}) {
+    for (const std::uint64_t changedSize : {kNoticeThreshold - 1, kNoticeThreshold + 1}) {
         window_double::Reset();
-        const std::string path = WriteSparseFile("changing", kNoticeSize);
+        const std::string path = WriteSparseFile("changing", kNoticeThreshold);
         window_double::OnMessageBox(
             [&] { ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(changedSize)), 0); });
         EXPECT_EQ(Compute(path), kReadFailedText) << "changed to " << changedSize << " bytes";
@@ -254,11 +253,12 @@ TEST_F(ComputePath, OnlyTheFirst1023BytesOfTheFieldAreUsed) {
 using ComputeNotice = ComputeTest;
 
 TEST_F(ComputeNotice, ShownFromExactly100MiBAndNotOneByteBelow) {
-    EXPECT_EQ(Compute(WriteSparseFile("below", kNoticeSize - 1)), ZerosMd5Hex(kNoticeSize - 1));
+    EXPECT_EQ(Compute(WriteSparseFile("below", kNoticeThreshold - 1)),
+              ZerosMd5Hex(kNoticeThreshold - 1));
     EXPECT_TRUE(EventsOf(Call::MessageBox).empty());
 
     window_double::Reset();
-    EXPECT_EQ(Compute(WriteSparseFile("at", kNoticeSize)), ZerosMd5Hex(kNoticeSize));
+    EXPECT_EQ(Compute(WriteSparseFile("at", kNoticeThreshold)), ZerosMd5Hex(kNoticeThreshold));
     const std::vector<Event> boxes = EventsOf(Call::MessageBox);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, kLargeFileNotice);
@@ -273,12 +273,12 @@ TEST_F(ComputeNotice, ShownFromExactly100MiBAndNotOneByteBelow) {
 
 TEST_F(ComputeNotice, ARunInsideTheNoticeWritesItsResultThenTheOuterOneWritesOver) {
     const std::string small = WriteFile("small", {'a', 'b', 'c'});
-    const std::string large = WriteSparseFile("large", kNoticeSize);
+    const std::string large = WriteSparseFile("large", kNoticeThreshold);
     window_double::OnMessageBox([&] {
         window_double::OnMessageBox(nullptr);
         EXPECT_EQ(Compute(small), "900150983CD24FB0D6963F7D28E17F72");
     });
-    EXPECT_EQ(Compute(large), ZerosMd5Hex(kNoticeSize));
+    EXPECT_EQ(Compute(large), ZerosMd5Hex(kNoticeThreshold));
 
     std::vector<std::string> texts;
     for (const Event& event : EventsOf(Call::SetText)) {
@@ -286,7 +286,7 @@ TEST_F(ComputeNotice, ARunInsideTheNoticeWritesItsResultThenTheOuterOneWritesOve
     }
     const std::vector<std::string> expected = {kBusyText, kBusyText,
                                                "900150983CD24FB0D6963F7D28E17F72",
-                                               ZerosMd5Hex(kNoticeSize)};
+                                               ZerosMd5Hex(kNoticeThreshold)};
     EXPECT_EQ(texts, expected);
 }
 
@@ -312,7 +312,7 @@ TEST_F(ComputeNotice, AHundredRunsNestedInsideNoticesFitInAWindowsStack) {
     // innermost notice the file shrinks to "abc", so that all runs finish
     // quickly, each with its own open file, and each reports the file as
     // unreadable: it shrank after its size was measured.
-    const std::string path = WriteSparseFile("large", kNoticeSize, "abc");
+    const std::string path = WriteSparseFile("large", kNoticeThreshold, "abc");
     constexpr int kNested = 100;
     int depth = 0;
     window_double::OnMessageBox([&] {

@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "resources/texts.h"
 #include "tests/native/program_driver.h"
+#include "tests/notice_threshold.h"
 #include "tests/test_support.h"
 
 #include <pwd.h>
@@ -31,7 +32,6 @@ using program::Shown;
 
 // The compute command reads at most this much of the path field.
 constexpr std::size_t kLongestPath = 1023;
-constexpr std::uint64_t kNoticeSize = 104857600;
 constexpr int kNestedComputes = 100;
 
 std::vector<unsigned char> SampleBytes(std::size_t size, unsigned seed) {
@@ -146,8 +146,8 @@ TEST_F(NativeBadInput, AFileDeletedOrMadeUnreadableBetweenTwoComputesFailsToOpen
 TEST_F(NativeBadInput, AFileThatShrinksOrGrowsWhileReadGivesTheReadFailedText) {
     const std::string path = scratch_.Path("changing.bin");
     Run([&](QDialog& dialog) {
-        for (const std::uint64_t changedSize : {kNoticeSize - 1, kNoticeSize + 1}) {
-            scratch_.WriteZeros("changing.bin", kNoticeSize);
+        for (const std::uint64_t changedSize : {kNoticeThreshold - 1, kNoticeThreshold + 1}) {
+            scratch_.WriteZeros("changing.bin", kNoticeThreshold);
             program::SetPath(dialog, path);
             EXPECT_TRUE(program::ComputeThroughNotice(dialog, [&](QMessageBox&) {
                 EXPECT_EQ(OpenFiles(), openBefore_ + 1) << "the file is open meanwhile";
@@ -193,7 +193,7 @@ TEST_F(NativeBadInput, DevicesFifosSocketsAndFoldersFailToOpenAndLinksAreFollowe
 }
 
 TEST_F(NativeBadInput, AHundredComputesInsideEachOthersNoticeAllFinish) {
-    const std::string path = scratch_.WriteZeros("nested.bin", kNoticeSize);
+    const std::string path = scratch_.WriteZeros("nested.bin", kNoticeThreshold);
     Run([&](QDialog& dialog) {
         program::SetPath(dialog, path);
         int deepest = 0;
@@ -215,7 +215,7 @@ TEST_F(NativeBadInput, AHundredComputesInsideEachOthersNoticeAllFinish) {
         nest(1);
         EXPECT_EQ(deepest, kNestedComputes);
         EXPECT_TRUE(program::Notices().empty());
-        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5OfZeros(kNoticeSize));
+        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5OfZeros(kNoticeThreshold));
         EXPECT_EQ(Shown(dialog, IDC_RESULT), "2F282B84E7E608D5852449ED940BFC51");
     });
 }

@@ -160,7 +160,7 @@ TEST_F(VanishingFile, AFileLockedByAnotherProgramFailsToOpenUntilReleased) {
 
 TEST_F(VanishingFile, AFileThatShrinksOrGrowsWhileReadGivesTheReadFailedText) {
     const std::string path = Scratch("changing.bin");
-    for (const long long changedSize : {kNoticeThreshold - 1, kNoticeThreshold + 1}) {
+    for (const std::uint64_t changedSize : {kNoticeThreshold - 1, kNoticeThreshold + 1}) {
         WriteZeroFile(path, kNoticeThreshold);
         SetText(Field(IDC_PATH), path);
         HWND notice = ComputeUntilNotice({});
@@ -174,7 +174,7 @@ TEST_F(VanishingFile, AFileThatShrinksOrGrowsWhileReadGivesTheReadFailedText) {
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();
         LARGE_INTEGER end;
-        end.QuadPart = changedSize;
+        end.QuadPart = static_cast<LONGLONG>(changedSize);
         EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
         EXPECT_TRUE(SetEndOfFile(file));
         CloseHandle(file);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/notice_threshold.h"
+
 namespace driver {
 
 // The program's texts, written here independently of its own sources.
@@ -23,10 +25,9 @@ inline const std::string kReadFailedText = "读取文件失败! 请重新选择�
 inline const std::string kNoticeText = "计算大文件的校验码需要较长时间,请耐心等待.";
 inline const std::string kNoticeCaption = "请注意";
 
-constexpr long long kNoticeThreshold = 104857600;  // 100 MiB
-constexpr DWORD kPatienceMs = 120000;               // everything runs emulated here
-constexpr DWORD kPollMs = 50;                       // between looks for a window
-constexpr int kMessageBoxTextId = 0xFFFF;           // the box's static text
+constexpr DWORD kPatienceMs = 120000;      // everything runs emulated here
+constexpr DWORD kPollMs = 50;              // between looks for a window
+constexpr int kMessageBoxTextId = 0xFFFF;  // the box's static text
 
 std::string Environment(const char* name);
 
