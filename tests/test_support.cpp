@@ -44,6 +44,10 @@ std::vector<unsigned char> RandomBytes(std::size_t size, std::uint_fast32_t seed
     return bytes;
 }
 
+std::vector<unsigned char> SampleBytes(std::size_t size) {
+    return RandomBytes(size, static_cast<std::uint_fast32_t>(size));
+}
+
 bool WriteBytesToFile(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {

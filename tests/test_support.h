@@ -19,3 +19,7 @@ bool WriteBytesToFile(const std::string& path, const std::vector<unsigned char>&
 
 // Deterministic pseudo-random bytes.
 std::vector<unsigned char> RandomBytes(std::size_t size, std::uint_fast32_t seed);
+
+// A test file's contents: RandomBytes seeded by the size, so that files of
+// different sizes differ and each size is the same from run to run.
+std::vector<unsigned char> SampleBytes(std::size_t size);

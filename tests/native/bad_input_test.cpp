@@ -34,10 +34,6 @@ using program::Shown;
 constexpr std::size_t kLongestPath = 1023;
 constexpr int kNestedComputes = 100;
 
-std::vector<unsigned char> SampleBytes(std::size_t size, unsigned seed) {
-    return RandomBytes(size, seed);
-}
-
 class NativeBadInput : public testing::Test {
 protected:
     // Runs `steps` in the program, which must still be running after them.
@@ -81,7 +77,7 @@ TEST_F(NativeBadInput, ThePathsLongestLengthIsHashedAndA5000BytePathIsCutToIt) {
     }
     const std::string path = folder + "/" + std::string(kLongestPath - folder.size() - 1, 'f');
     ASSERT_EQ(path.size(), kLongestPath);
-    std::vector<unsigned char> bytes = SampleBytes(3000, 1);
+    std::vector<unsigned char> bytes = SampleBytes(3000);
     scratch_.Write(path.substr(scratch_.Folder().string().size() + 1), bytes);
 
     Run([&](QDialog& dialog) {
@@ -96,7 +92,7 @@ TEST_F(NativeBadInput, ThePathsLongestLengthIsHashedAndA5000BytePathIsCutToIt) {
 }
 
 TEST_F(NativeBadInput, BytesThatAreNotUtf8ReachTheFileUnchanged) {
-    const std::vector<unsigned char> bytes = SampleBytes(4000, 2);
+    const std::vector<unsigned char> bytes = SampleBytes(4000);
     const std::string named = scratch_.Write("not utf-8 \xFF\xFE \xC3.bin", bytes);
     Run([&](QDialog& dialog) {
         EXPECT_EQ(Compute(dialog, named), program::ReferenceMd5(bytes));
@@ -110,7 +106,7 @@ TEST_F(NativeBadInput, BytesThatAreNotUtf8ReachTheFileUnchanged) {
 }
 
 TEST_F(NativeBadInput, AFileDeletedOrMadeUnreadableBetweenTwoComputesFailsToOpen) {
-    const std::vector<unsigned char> bytes = SampleBytes(5000, 3);
+    const std::vector<unsigned char> bytes = SampleBytes(5000);
     const std::string deleted = scratch_.Write("deleted.bin", bytes);
     const std::string unreadable = scratch_.Write("unreadable.bin", bytes);
     // Permissions bind root only through another identity: the second
@@ -172,7 +168,7 @@ TEST_F(NativeBadInput, DevicesFifosSocketsAndFoldersFailToOpenAndLinksAreFollowe
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
     ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
 
-    const std::vector<unsigned char> bytes = SampleBytes(7000, 4);
+    const std::vector<unsigned char> bytes = SampleBytes(7000);
     const std::string target = scratch_.Write("target.bin", bytes);
     const std::string link = scratch_.Path("link");
     const std::string dangling = scratch_.Path("dangling");

@@ -31,10 +31,6 @@ using program::Field;
 using program::RunProgram;
 using program::Shown;
 
-std::vector<unsigned char> SampleBytes(std::size_t size) {
-    return RandomBytes(size, static_cast<std::uint_fast32_t>(size));
-}
-
 void Activate(QDialog& dialog) {
     dialog.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
