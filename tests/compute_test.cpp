@@ -2,14 +2,11 @@
 // on real files, folders, FIFOs, sockets and devices.
 #include <fcntl.h>
 #include <pthread.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -47,18 +44,6 @@ std::string ZerosMd5Hex(std::uint64_t size) {
     Md5Final(digest, context);
     return Hex(digest, sizeof digest);
 }
-
-// Owns a descriptor and closes it however the test ends, so that a failed
-// assertion is not followed by TearDown blaming the compute command for a
-// descriptor the test itself left open.
-struct OwnedDescriptor {
-    int fd;
-    ~OwnedDescriptor() {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-};
 
 class ComputeTest : public ::testing::Test {
 protected:
@@ -162,13 +147,8 @@ TEST_F(ComputeFailure, WhatIsNotAReadableRegularFileGivesTheOpenFailedText) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 
     const std::string socketPath = PathOf("socket");
-    const OwnedDescriptor listener{socket(AF_UNIX, SOCK_STREAM, 0)};
-    ASSERT_GE(listener.fd, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    std::strcpy(address.sun_path, socketPath.c_str());
-    ASSERT_EQ(bind(listener.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const BoundUnixSocket listener(socketPath);
+    ASSERT_TRUE(listener.Bound()) << socketPath;
 
     const std::string paths[] = {
         PathOf("missing"),

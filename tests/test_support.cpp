@@ -1,6 +1,11 @@
 #include "test_support.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "digest/md5.h"
@@ -55,4 +60,21 @@ bool WriteBytesToFile(const std::string& path, const std::vector<unsigned char>&
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
+}
+
+BoundUnixSocket::BoundUnixSocket(const std::string& path)
+    : descriptor_(socket(AF_UNIX, SOCK_STREAM, 0)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (descriptor_ < 0 || path.size() >= sizeof address.sun_path) {
+        return;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    bound_ = bind(descriptor_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+}
+
+BoundUnixSocket::~BoundUnixSocket() {
+    if (descriptor_ >= 0) {
+        close(descriptor_);
+    }
 }

@@ -10,16 +10,13 @@
 #include "tests/test_support.h"
 
 #include <pwd.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -160,13 +157,8 @@ TEST_F(NativeBadInput, DevicesFifosSocketsAndFoldersFailToOpenAndLinksAreFollowe
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 
     const std::string socketPath = scratch_.Path("socket");
-    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const BoundUnixSocket listener(socketPath);
+    ASSERT_TRUE(listener.Bound()) << socketPath;
 
     const std::vector<unsigned char> bytes = SampleBytes(7000);
     const std::string target = scratch_.Write("target.bin", bytes);
@@ -185,7 +177,6 @@ TEST_F(NativeBadInput, DevicesFifosSocketsAndFoldersFailToOpenAndLinksAreFollowe
         }
         EXPECT_EQ(Compute(dialog, link), program::ReferenceMd5(bytes));
     });
-    close(listener);
 }
 
 TEST_F(NativeBadInput, AHundredComputesInsideEachOthersNoticeAllFinish) {
