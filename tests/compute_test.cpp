@@ -1,6 +1,5 @@
 // The compute command, driven through the recording window-system double,
 // on real files, folders, FIFOs, sockets and devices.
-#include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,11 +71,7 @@ protected:
     std::string WriteSparseFile(const std::string& name, std::uint64_t size,
                                 const std::string& head = {}) {
         std::string path = PathOf(name);
-        const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-        EXPECT_GE(fd, 0);
-        EXPECT_EQ(write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
-        EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
-        close(fd);
+        EXPECT_TRUE(MakeSparseFile(path, size, head)) << path;
         return path;
     }
 
@@ -218,13 +213,7 @@ TEST_F(ComputePath, OnlyTheFirst1023BytesOfTheFieldAreUsed) {
     const std::size_t nameLength = 1023 - folder.string().size() - 1;
     const fs::path file = folder / std::string(nameLength, 'f');
     ASSERT_EQ(file.string().size(), 1023u);
-    {
-        std::FILE* stream = std::fopen(file.c_str(), "wb");
-        ASSERT_NE(stream, nullptr);
-        const bool written = std::fputs("abc", stream) >= 0;
-        ASSERT_EQ(std::fclose(stream), 0);
-        ASSERT_TRUE(written);
-    }
+    ASSERT_TRUE(WriteBytesToFile(file.string(), {'a', 'b', 'c'}));
     EXPECT_EQ(Compute(file.string()), "900150983CD24FB0D6963F7D28E17F72");
     EXPECT_EQ(Compute(file.string() + "tail beyond the field"), "900150983CD24FB0D6963F7D28E17F72");
     EXPECT_EQ(Compute(file.string() + std::string(5000, 'x')), "900150983CD24FB0D6963F7D28E17F72");

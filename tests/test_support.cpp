@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -60,6 +61,17 @@ bool WriteBytesToFile(const std::string& path, const std::vector<unsigned char>&
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
+}
+
+bool MakeSparseFile(const std::string& path, std::uint64_t size, const std::string& head) {
+    const int descriptor = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool made =
+        write(descriptor, head.data(), head.size()) == static_cast<ssize_t>(head.size()) &&
+        ftruncate(descriptor, static_cast<off_t>(size)) == 0;
+    return close(descriptor) == 0 && made;
 }
 
 BoundUnixSocket::BoundUnixSocket(const std::string& path)

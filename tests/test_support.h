@@ -17,6 +17,10 @@ std::string Hex(const unsigned char* bytes, std::size_t size);
 // the close included (it writes what is still buffered).
 bool WriteBytesToFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
+// Makes a new file at `path` of `size` bytes: `head`, then a hole read as
+// zeros, which takes no room on disk. False if any step failed.
+bool MakeSparseFile(const std::string& path, std::uint64_t size, const std::string& head = {});
+
 // A Unix socket bound to `path`: a name in the file system that is no file.
 // Its descriptor is closed when this goes, however the test ends, so that a
 // failed assertion leaves nothing open for the next check to count.
