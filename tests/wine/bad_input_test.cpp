@@ -34,17 +34,8 @@ std::wstring LongPath(const std::string& path) {
     return L"\\\\?\\" + std::wstring(path.begin(), path.end());
 }
 
-class BadInput : public testing::Test {
+class BadInput : public OneProgramSuite {
 protected:
-    static void SetUpTestSuite() { program_ = Start(); }
-
-    static void TearDownTestSuite() {
-        if (program_.dialog != nullptr) {
-            PressKey(Field(IDC_PATH), VK_ESCAPE);
-            EXPECT_EQ(ExitStatus(program_), 1);
-        }
-    }
-
     void SetUp() override {
         ASSERT_NE(program_.dialog, nullptr);
         ASSERT_TRUE(StillRunning(program_));
@@ -56,11 +47,6 @@ protected:
         EXPECT_TRUE(StillRunning(program_)) << "the program ended or stopped answering";
         EXPECT_EQ(OpenHandleCount(program_), handlesBefore_) << "a file left open";
     }
-
-    static HWND Field(int id) { return GetDlgItem(program_.dialog, id); }
-    static DWORD ProcessId() { return program_.process.dwProcessId; }
-
-    static std::string Compute(const std::string& path) { return driver::Compute(program_, path); }
 
     // Presses compute without waiting and returns the notice it opens: one
     // not among `shown`, the notices already up.
@@ -77,11 +63,8 @@ protected:
         return nullptr;
     }
 
-    static Program program_;
     long handlesBefore_ = 0;
 };
-
-Program BadInput::program_ = {};
 
 using BadPath = BadInput;
 
