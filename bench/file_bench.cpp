@@ -26,6 +26,7 @@
 #include "checksum/compute.h"
 #include "digest/md5.h"
 #include "resources/resource.h"
+#include "test_support.h"
 #include "window_system_double.h"
 
 namespace {
@@ -63,16 +64,6 @@ Seconds SecondsOf(const std::function<void()>& work) {
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-std::vector<unsigned char> Chunk() {
-    std::vector<unsigned char> chunk(kChunkSize);
-    std::uint32_t seed = 1;
-    for (auto& byte : chunk) {
-        seed = seed * 1664525 + 1013904223;
-        byte = static_cast<unsigned char>(seed >> 24);
-    }
-    return chunk;
 }
 
 // The file's bytes: the chunk, with each copy's first bytes made distinct.
@@ -157,7 +148,7 @@ int main() {
     }
     const std::string path = folder + "/1GiB.bin";
     const std::string quotedPath = "'" + path + "'";
-    const std::vector<unsigned char> chunk = Chunk();
+    const std::vector<unsigned char> chunk = RandomBytes(kChunkSize, 1);
 
     std::vector<Contender> contenders = {
         {"compute command (OnCompute, 64 KiB reads)",

@@ -13,11 +13,11 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "digest/md5.h"
+#include "test_support.h"
 
 namespace {
 
@@ -30,14 +30,7 @@ const char kOpenSslName[] = "OpenSSL_MD5/64KiB";
 const char kClockName[] = "CoreClock";
 
 const std::vector<unsigned char>& Buffer() {
-    static const std::vector<unsigned char> buffer = [] {
-        std::vector<unsigned char> bytes(kBufferSize);
-        std::mt19937 generator(1);
-        for (auto& byte : bytes) {
-            byte = static_cast<unsigned char>(generator());
-        }
-        return bytes;
-    }();
+    static const std::vector<unsigned char> buffer = RandomBytes(kBufferSize, 1);
     return buffer;
 }
 

@@ -1,15 +1,11 @@
 // The compute command, driven through the recording window-system double,
 // on real files, folders, FIFOs, sockets and devices.
-#include <fcntl.h>
 #include <pthread.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -17,6 +13,7 @@
 
 #include "checksum/compute.h"
 #include "digest/md5.h"
+#include "notice_threshold.h"
 #include "resources/resource.h"
 #include "resources/texts.h"
 #include "test_support.h"
@@ -27,8 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using window_double::Call;
 using window_double::Event;
-
-constexpr std::uint64_t kNoticeSize = 104857600;
 
 std::size_t OpenFileCount() {
     return static_cast<std::size_t>(
@@ -48,18 +43,6 @@ std::string ZerosMd5Hex(std::uint64_t size) {
     Md5Final(digest, context);
     return Hex(digest, sizeof digest);
 }
-
-// Owns a descriptor and closes it however the test ends, so that a failed
-// assertion is not followed by TearDown blaming the compute command for a
-// descriptor the test itself left open.
-struct OwnedDescriptor {
-    int fd;
-    ~OwnedDescriptor() {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-};
 
 class ComputeTest : public ::testing::Test {
 protected:
@@ -88,11 +71,7 @@ protected:
     std::string WriteSparseFile(const std::string& name, std::uint64_t size,
                                 const std::string& head = {}) {
         std::string path = PathOf(name);
-        const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-        EXPECT_GE(fd, 0);
-        EXPECT_EQ(write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
-        EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
-        close(fd);
+        EXPECT_TRUE(MakeSparseFile(path, size, head)) << path;
         return path;
     }
 
@@ -138,7 +117,7 @@ TEST_F(ComputeDigest, FilesOfManySizesGiveTheDigestOfAllTheirBytes) {
     const std::size_t sizes[] = {0, 1, 63, 64, 65, 65535, 65536, 65537, 131079, (3 << 20) + 1};
     for (const std::size_t size : sizes) {
         window_double::Reset();
-        const std::vector<unsigned char> bytes = RandomBytes(size, static_cast<std::uint32_t>(size));
+        const std::vector<unsigned char> bytes = SampleBytes(size);
         const std::string path = WriteFile("data.bin", bytes);
         EXPECT_EQ(Compute(path), Md5Hex(bytes)) << "size " << size;
         ExpectBusyTextFirstAndResultLast();
@@ -163,13 +142,8 @@ TEST_F(ComputeFailure, WhatIsNotAReadableRegularFileGivesTheOpenFailedText) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 
     const std::string socketPath = PathOf("socket");
-    const OwnedDescriptor listener{socket(AF_UNIX, SOCK_STREAM, 0)};
-    ASSERT_GE(listener.fd, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    std::strcpy(address.sun_path, socketPath.c_str());
-    ASSERT_EQ(bind(listener.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const BoundUnixSocket listener(socketPath);
+    ASSERT_TRUE(listener.Bound()) << socketPath;
 
     const std::string paths[] = {
         PathOf("missing"),
@@ -206,9 +180,9 @@ using ComputeChangingFile = ComputeTest;
 // then no version of the file, and must not be shown as its digest. One
 // byte either way is the smallest change there is.
 TEST_F(ComputeChangingFile, AFileThatShrinksOrGrowsBeforeTheReadGivesTheReadFailedText) {
-    for (const std::uint64_t changedSize : {kNoticeSize - 1, kNoticeSize + 1}) {
+    for (const std::uint64_t changedSize : {kNoticeThreshold - 1, kNoticeThreshold + 1}) {
         window_double::Reset();
-        const std::string path = WriteSparseFile("changing", kNoticeSize);
+        const std::string path = WriteSparseFile("changing", kNoticeThreshold);
         window_double::OnMessageBox(
             [&] { ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(changedSize)), 0); });
         EXPECT_EQ(Compute(path), kReadFailedText) << "changed to " << changedSize << " bytes";
@@ -239,13 +213,7 @@ TEST_F(ComputePath, OnlyTheFirst1023BytesOfTheFieldAreUsed) {
     const std::size_t nameLength = 1023 - folder.string().size() - 1;
     const fs::path file = folder / std::string(nameLength, 'f');
     ASSERT_EQ(file.string().size(), 1023u);
-    {
-        std::FILE* stream = std::fopen(file.c_str(), "wb");
-        ASSERT_NE(stream, nullptr);
-        const bool written = std::fputs("abc", stream) >= 0;
-        ASSERT_EQ(std::fclose(stream), 0);
-        ASSERT_TRUE(written);
-    }
+    ASSERT_TRUE(WriteBytesToFile(file.string(), {'a', 'b', 'c'}));
     EXPECT_EQ(Compute(file.string()), "900150983CD24FB0D6963F7D28E17F72");
     EXPECT_EQ(Compute(file.string() + "tail beyond the field"), "900150983CD24FB0D6963F7D28E17F72");
     EXPECT_EQ(Compute(file.string() + std::string(5000, 'x')), "900150983CD24FB0D6963F7D28E17F72");
@@ -254,11 +222,12 @@ TEST_F(ComputePath, OnlyTheFirst1023BytesOfTheFieldAreUsed) {
 using ComputeNotice = ComputeTest;
 
 TEST_F(ComputeNotice, ShownFromExactly100MiBAndNotOneByteBelow) {
-    EXPECT_EQ(Compute(WriteSparseFile("below", kNoticeSize - 1)), ZerosMd5Hex(kNoticeSize - 1));
+    EXPECT_EQ(Compute(WriteSparseFile("below", kNoticeThreshold - 1)),
+              ZerosMd5Hex(kNoticeThreshold - 1));
     EXPECT_TRUE(EventsOf(Call::MessageBox).empty());
 
     window_double::Reset();
-    EXPECT_EQ(Compute(WriteSparseFile("at", kNoticeSize)), ZerosMd5Hex(kNoticeSize));
+    EXPECT_EQ(Compute(WriteSparseFile("at", kNoticeThreshold)), ZerosMd5Hex(kNoticeThreshold));
     const std::vector<Event> boxes = EventsOf(Call::MessageBox);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, kLargeFileNotice);
@@ -273,12 +242,12 @@ TEST_F(ComputeNotice, ShownFromExactly100MiBAndNotOneByteBelow) {
 
 TEST_F(ComputeNotice, ARunInsideTheNoticeWritesItsResultThenTheOuterOneWritesOver) {
     const std::string small = WriteFile("small", {'a', 'b', 'c'});
-    const std::string large = WriteSparseFile("large", kNoticeSize);
+    const std::string large = WriteSparseFile("large", kNoticeThreshold);
     window_double::OnMessageBox([&] {
         window_double::OnMessageBox(nullptr);
         EXPECT_EQ(Compute(small), "900150983CD24FB0D6963F7D28E17F72");
     });
-    EXPECT_EQ(Compute(large), ZerosMd5Hex(kNoticeSize));
+    EXPECT_EQ(Compute(large), ZerosMd5Hex(kNoticeThreshold));
 
     std::vector<std::string> texts;
     for (const Event& event : EventsOf(Call::SetText)) {
@@ -286,7 +255,7 @@ TEST_F(ComputeNotice, ARunInsideTheNoticeWritesItsResultThenTheOuterOneWritesOve
     }
     const std::vector<std::string> expected = {kBusyText, kBusyText,
                                                "900150983CD24FB0D6963F7D28E17F72",
-                                               ZerosMd5Hex(kNoticeSize)};
+                                               ZerosMd5Hex(kNoticeThreshold)};
     EXPECT_EQ(texts, expected);
 }
 
@@ -312,7 +281,7 @@ TEST_F(ComputeNotice, AHundredRunsNestedInsideNoticesFitInAWindowsStack) {
     // innermost notice the file shrinks to "abc", so that all runs finish
     // quickly, each with its own open file, and each reports the file as
     // unreadable: it shrank after its size was measured.
-    const std::string path = WriteSparseFile("large", kNoticeSize, "abc");
+    const std::string path = WriteSparseFile("large", kNoticeThreshold, "abc");
     constexpr int kNested = 100;
     int depth = 0;
     window_double::OnMessageBox([&] {

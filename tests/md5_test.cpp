@@ -40,9 +40,18 @@ TEST(Md5Rfc1321, TestSuiteOfAppendixA5) {
               "57EDF4A22BE3C955AC49DA2E2107B67A");
 }
 
+// Bytes (7i + 3) mod 256: the messages of the reference digests below,
+// computed with Python's hashlib.
+std::vector<unsigned char> PatternBytes(std::size_t length) {
+    std::vector<unsigned char> message(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        message[i] = static_cast<unsigned char>(7 * i + 3);
+    }
+    return message;
+}
+
 // Where the 0x80 marker and the bit count land decides whether padding
-// takes one block or two. Reference digests from Python's hashlib over
-// bytes (7i + 3) mod 256.
+// takes one block or two.
 TEST(Md5Padding, LengthsAroundTheBlockBoundaries) {
     const struct {
         std::size_t length;
@@ -54,11 +63,7 @@ TEST(Md5Padding, LengthsAroundTheBlockBoundaries) {
         {119, "E84905D4214F4D1CA56C2CDCC152B143"}, {120, "E3EB5A6C8669EA01A8C185B8ABC8A5DC"},
     };
     for (const auto& c : cases) {
-        std::vector<unsigned char> message(c.length);
-        for (std::size_t i = 0; i < c.length; ++i) {
-            message[i] = static_cast<unsigned char>(7 * i + 3);
-        }
-        EXPECT_EQ(Md5Hex(message), c.digest) << "length " << c.length;
+        EXPECT_EQ(Md5Hex(PatternBytes(c.length)), c.digest) << "length " << c.length;
     }
 }
 
@@ -122,7 +127,6 @@ TEST(Md5CodePaths, TheBlockLoopAgreesWithTheAssembledBlocks) {
 }
 
 TEST(Md5CodePaths, LongMessagesInOneUpdate) {
-    // Reference digests from Python's hashlib over bytes (7i + 3) mod 256.
     const struct {
         std::size_t length;
         const char* digest;
@@ -132,11 +136,7 @@ TEST(Md5CodePaths, LongMessagesInOneUpdate) {
         {1048593, "102120DFDB8B423A98C69EF89D76F2C8"},
     };
     for (const auto& c : cases) {
-        std::vector<unsigned char> message(c.length);
-        for (std::size_t i = 0; i < c.length; ++i) {
-            message[i] = static_cast<unsigned char>(7 * i + 3);
-        }
-        EXPECT_EQ(Md5Hex(message), c.digest) << "length " << c.length;
+        EXPECT_EQ(Md5Hex(PatternBytes(c.length)), c.digest) << "length " << c.length;
     }
 }
 

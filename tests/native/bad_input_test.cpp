@@ -6,19 +6,17 @@
 #include "resources/resource.h"
 #include "resources/texts.h"
 #include "tests/native/program_driver.h"
+#include "tests/notice_threshold.h"
 #include "tests/test_support.h"
 
 #include <pwd.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,12 +29,7 @@ using program::Shown;
 
 // The compute command reads at most this much of the path field.
 constexpr std::size_t kLongestPath = 1023;
-constexpr std::uint64_t kNoticeSize = 104857600;
 constexpr int kNestedComputes = 100;
-
-std::vector<unsigned char> SampleBytes(std::size_t size, unsigned seed) {
-    return RandomBytes(size, seed);
-}
 
 class NativeBadInput : public testing::Test {
 protected:
@@ -81,7 +74,7 @@ TEST_F(NativeBadInput, ThePathsLongestLengthIsHashedAndA5000BytePathIsCutToIt) {
     }
     const std::string path = folder + "/" + std::string(kLongestPath - folder.size() - 1, 'f');
     ASSERT_EQ(path.size(), kLongestPath);
-    std::vector<unsigned char> bytes = SampleBytes(3000, 1);
+    std::vector<unsigned char> bytes = SampleBytes(3000);
     scratch_.Write(path.substr(scratch_.Folder().string().size() + 1), bytes);
 
     Run([&](QDialog& dialog) {
@@ -96,7 +89,7 @@ TEST_F(NativeBadInput, ThePathsLongestLengthIsHashedAndA5000BytePathIsCutToIt) {
 }
 
 TEST_F(NativeBadInput, BytesThatAreNotUtf8ReachTheFileUnchanged) {
-    const std::vector<unsigned char> bytes = SampleBytes(4000, 2);
+    const std::vector<unsigned char> bytes = SampleBytes(4000);
     const std::string named = scratch_.Write("not utf-8 \xFF\xFE \xC3.bin", bytes);
     Run([&](QDialog& dialog) {
         EXPECT_EQ(Compute(dialog, named), program::ReferenceMd5(bytes));
@@ -110,7 +103,7 @@ TEST_F(NativeBadInput, BytesThatAreNotUtf8ReachTheFileUnchanged) {
 }
 
 TEST_F(NativeBadInput, AFileDeletedOrMadeUnreadableBetweenTwoComputesFailsToOpen) {
-    const std::vector<unsigned char> bytes = SampleBytes(5000, 3);
+    const std::vector<unsigned char> bytes = SampleBytes(5000);
     const std::string deleted = scratch_.Write("deleted.bin", bytes);
     const std::string unreadable = scratch_.Write("unreadable.bin", bytes);
     // Permissions bind root only through another identity: the second
@@ -146,8 +139,8 @@ TEST_F(NativeBadInput, AFileDeletedOrMadeUnreadableBetweenTwoComputesFailsToOpen
 TEST_F(NativeBadInput, AFileThatShrinksOrGrowsWhileReadGivesTheReadFailedText) {
     const std::string path = scratch_.Path("changing.bin");
     Run([&](QDialog& dialog) {
-        for (const std::uint64_t changedSize : {kNoticeSize - 1, kNoticeSize + 1}) {
-            scratch_.WriteZeros("changing.bin", kNoticeSize);
+        for (const std::uint64_t changedSize : {kNoticeThreshold - 1, kNoticeThreshold + 1}) {
+            scratch_.WriteZeros("changing.bin", kNoticeThreshold);
             program::SetPath(dialog, path);
             EXPECT_TRUE(program::ComputeThroughNotice(dialog, [&](QMessageBox&) {
                 EXPECT_EQ(OpenFiles(), openBefore_ + 1) << "the file is open meanwhile";
@@ -164,15 +157,10 @@ TEST_F(NativeBadInput, DevicesFifosSocketsAndFoldersFailToOpenAndLinksAreFollowe
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 
     const std::string socketPath = scratch_.Path("socket");
-    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const BoundUnixSocket listener(socketPath);
+    ASSERT_TRUE(listener.Bound()) << socketPath;
 
-    const std::vector<unsigned char> bytes = SampleBytes(7000, 4);
+    const std::vector<unsigned char> bytes = SampleBytes(7000);
     const std::string target = scratch_.Write("target.bin", bytes);
     const std::string link = scratch_.Path("link");
     const std::string dangling = scratch_.Path("dangling");
@@ -189,11 +177,10 @@ TEST_F(NativeBadInput, DevicesFifosSocketsAndFoldersFailToOpenAndLinksAreFollowe
         }
         EXPECT_EQ(Compute(dialog, link), program::ReferenceMd5(bytes));
     });
-    close(listener);
 }
 
 TEST_F(NativeBadInput, AHundredComputesInsideEachOthersNoticeAllFinish) {
-    const std::string path = scratch_.WriteZeros("nested.bin", kNoticeSize);
+    const std::string path = scratch_.WriteZeros("nested.bin", kNoticeThreshold);
     Run([&](QDialog& dialog) {
         program::SetPath(dialog, path);
         int deepest = 0;
@@ -215,7 +202,7 @@ TEST_F(NativeBadInput, AHundredComputesInsideEachOthersNoticeAllFinish) {
         nest(1);
         EXPECT_EQ(deepest, kNestedComputes);
         EXPECT_TRUE(program::Notices().empty());
-        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5OfZeros(kNoticeSize));
+        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5OfZeros(kNoticeThreshold));
         EXPECT_EQ(Shown(dialog, IDC_RESULT), "2F282B84E7E608D5852449ED940BFC51");
     });
 }

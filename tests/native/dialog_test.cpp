@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "resources/texts.h"
 #include "tests/native/program_driver.h"
+#include "tests/notice_threshold.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +30,6 @@ using program::Compute;
 using program::Field;
 using program::RunProgram;
 using program::Shown;
-
-constexpr std::uint64_t kNoticeSize = 104857600;
-
-std::vector<unsigned char> SampleBytes(std::size_t size) {
-    return RandomBytes(size, static_cast<std::uint_fast32_t>(size));
-}
 
 void Activate(QDialog& dialog) {
     dialog.activateWindow();
@@ -226,14 +221,14 @@ TEST(NativeCompute, TheBusyTextIsPaintedBeforeTheFileIsRead) {
 
 TEST(NativeNotice, ShownFromExactly100MiBUnownedWithTheDialogStillAtWork) {
     program::ScratchFolder scratch;
-    const std::string below = scratch.WriteZeros("below.bin", kNoticeSize - 1);
-    const std::string large = scratch.WriteZeros("large.bin", kNoticeSize);
+    const std::string below = scratch.WriteZeros("below.bin", kNoticeThreshold - 1);
+    const std::string large = scratch.WriteZeros("large.bin", kNoticeThreshold);
     const std::vector<unsigned char> smallBytes = SampleBytes(777);
     const std::string small = scratch.Write("small.bin", smallBytes);
     RunProgram([&](QDialog& dialog) {
         program::SetPath(dialog, below);
         EXPECT_FALSE(program::ComputeThroughNotice(dialog, [](QMessageBox&) {}));
-        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5OfZeros(kNoticeSize - 1));
+        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5OfZeros(kNoticeThreshold - 1));
 
         QTest::qWait(50);
         program::SetPath(dialog, large);
@@ -250,7 +245,7 @@ TEST(NativeNotice, ShownFromExactly100MiBUnownedWithTheDialogStillAtWork) {
             EXPECT_EQ(Compute(dialog, small), program::ReferenceMd5(smallBytes));
         });
         EXPECT_TRUE(noticed);
-        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5OfZeros(kNoticeSize));
+        EXPECT_EQ(Shown(dialog, IDC_RESULT), program::ReferenceMd5OfZeros(kNoticeThreshold));
         EXPECT_TRUE(program::Notices().empty());
     });
 }

@@ -6,9 +6,7 @@
 #include "tests/test_support.h"
 #include "ui/win_main.h"
 
-#include <fcntl.h>
 #include <openssl/evp.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace program {
 
@@ -193,10 +192,7 @@ std::string ScratchFolder::Write(const std::string& name,
 
 std::string ScratchFolder::WriteZeros(const std::string& name, std::uint64_t size) const {
     std::string path = Path(name);
-    const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-    EXPECT_GE(fd, 0) << path;
-    EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
-    close(fd);
+    EXPECT_TRUE(MakeSparseFile(path, size)) << path;
     return path;
 }
 

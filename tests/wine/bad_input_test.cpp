@@ -34,17 +34,8 @@ std::wstring LongPath(const std::string& path) {
     return L"\\\\?\\" + std::wstring(path.begin(), path.end());
 }
 
-class BadInput : public testing::Test {
+class BadInput : public OneProgramSuite {
 protected:
-    static void SetUpTestSuite() { program_ = Start(); }
-
-    static void TearDownTestSuite() {
-        if (program_.dialog != nullptr) {
-            PressKey(Field(IDC_PATH), VK_ESCAPE);
-            EXPECT_EQ(ExitStatus(program_), 1);
-        }
-    }
-
     void SetUp() override {
         ASSERT_NE(program_.dialog, nullptr);
         ASSERT_TRUE(StillRunning(program_));
@@ -56,11 +47,6 @@ protected:
         EXPECT_TRUE(StillRunning(program_)) << "the program ended or stopped answering";
         EXPECT_EQ(OpenHandleCount(program_), handlesBefore_) << "a file left open";
     }
-
-    static HWND Field(int id) { return GetDlgItem(program_.dialog, id); }
-    static DWORD ProcessId() { return program_.process.dwProcessId; }
-
-    static std::string Compute(const std::string& path) { return driver::Compute(program_, path); }
 
     // Presses compute without waiting and returns the notice it opens: one
     // not among `shown`, the notices already up.
@@ -77,11 +63,8 @@ protected:
         return nullptr;
     }
 
-    static Program program_;
     long handlesBefore_ = 0;
 };
-
-Program BadInput::program_ = {};
 
 using BadPath = BadInput;
 
@@ -160,7 +143,7 @@ TEST_F(VanishingFile, AFileLockedByAnotherProgramFailsToOpenUntilReleased) {
 
 TEST_F(VanishingFile, AFileThatShrinksOrGrowsWhileReadGivesTheReadFailedText) {
     const std::string path = Scratch("changing.bin");
-    for (const long long changedSize : {kNoticeThreshold - 1, kNoticeThreshold + 1}) {
+    for (const std::uint64_t changedSize : {kNoticeThreshold - 1, kNoticeThreshold + 1}) {
         WriteZeroFile(path, kNoticeThreshold);
         SetText(Field(IDC_PATH), path);
         HWND notice = ComputeUntilNotice({});
@@ -174,7 +157,7 @@ TEST_F(VanishingFile, AFileThatShrinksOrGrowsWhileReadGivesTheReadFailedText) {
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();
         LARGE_INTEGER end;
-        end.QuadPart = changedSize;
+        end.QuadPart = static_cast<LONGLONG>(changedSize);
         EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
         EXPECT_TRUE(SetEndOfFile(file));
         CloseHandle(file);

@@ -233,11 +233,14 @@ std::vector<unsigned char> SampleBytes(std::size_t size) {
     return bytes;
 }
 
+// Closed whatever the write gave: a file left open here could not be deleted,
+// and the case would blame the program for it.
 void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr) << path;
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
-    std::fclose(file);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    EXPECT_TRUE(written && closed) << path;
 }
 
 void WriteZeroFile(const std::string& path, long long size) {

@@ -7,9 +7,14 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "resources/resource.h"
+#include "tests/notice_threshold.h"
 
 namespace driver {
 
@@ -23,10 +28,9 @@ inline const std::string kReadFailedText = "读取文件失败! 请重新选择�
 inline const std::string kNoticeText = "计算大文件的校验码需要较长时间,请耐心等待.";
 inline const std::string kNoticeCaption = "请注意";
 
-constexpr long long kNoticeThreshold = 104857600;  // 100 MiB
-constexpr DWORD kPatienceMs = 120000;               // everything runs emulated here
-constexpr DWORD kPollMs = 50;                       // between looks for a window
-constexpr int kMessageBoxTextId = 0xFFFF;           // the box's static text
+constexpr DWORD kPatienceMs = 120000;      // everything runs emulated here
+constexpr DWORD kPollMs = 50;              // between looks for a window
+constexpr int kMessageBoxTextId = 0xFFFF;  // the box's static text
 
 std::string Environment(const char* name);
 
@@ -72,6 +76,28 @@ bool StillRunning(const Program& program);
 // How many kernel handles the process holds (files among them); -1 if the
 // system does not tell.
 long OpenHandleCount(const Program& program);
+
+// A suite whose cases share one program: started before the first case,
+// ended after the last by Escape, which must end it with status 1.
+class OneProgramSuite : public testing::Test {
+protected:
+    static void SetUpTestSuite() { program_ = Start(); }
+
+    static void TearDownTestSuite() {
+        if (program_.dialog != nullptr) {
+            PressKey(Field(IDC_PATH), VK_ESCAPE);
+            EXPECT_EQ(ExitStatus(program_), 1);
+        }
+    }
+
+    static HWND Dialog() { return program_.dialog; }
+    static HWND Field(int id) { return GetDlgItem(program_.dialog, id); }
+    static DWORD ProcessId() { return program_.process.dwProcessId; }
+
+    static std::string Compute(const std::string& path) { return driver::Compute(program_, path); }
+
+    static inline Program program_ = {};
+};
 
 // --- Files and their reference digests -------------------------------------
 

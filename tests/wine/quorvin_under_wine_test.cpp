@@ -71,29 +71,10 @@ void SaveScreenshot(HWND window, const std::string& path) {
 
 // --- One program for the dialog's behaviour ---------------------------------
 
-class QuorvinDialog : public testing::Test {
+class QuorvinDialog : public OneProgramSuite {
 protected:
-    static void SetUpTestSuite() { program_ = Start(); }
-
-    static void TearDownTestSuite() {
-        if (program_.dialog != nullptr) {
-            PressKey(GetDlgItem(program_.dialog, IDC_PATH), VK_ESCAPE);
-            EXPECT_EQ(ExitStatus(program_), 1);
-        }
-    }
-
     void SetUp() override { ASSERT_NE(program_.dialog, nullptr); }
-
-    static HWND Dialog() { return program_.dialog; }
-    static HWND Field(int id) { return GetDlgItem(program_.dialog, id); }
-    static DWORD ProcessId() { return program_.process.dwProcessId; }
-
-    static std::string Compute(const std::string& path) { return driver::Compute(program_, path); }
-
-    static Program program_;
 };
-
-Program QuorvinDialog::program_ = {};
 
 TEST_F(QuorvinDialog, StartsWithThePromptAndTheStartText) {
     EXPECT_EQ(Text(Field(IDC_PATH)), kPathPrompt);
