@@ -42,9 +42,9 @@ struct Seconds {
 
 // This process's CPU time and that of its finished children, user and system.
 double CpuSeconds() {
-    timespec own {};
+    timespec own{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &own);
-    rusage children {};
+    rusage children{};
     getrusage(RUSAGE_CHILDREN, &children);
     const auto seconds = [](const timeval& t) {
         return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
@@ -128,7 +128,7 @@ std::string FirstWordOf(const std::string& command) {
 
 struct Contender {
     const char* name;
-    std::function<std::string()> run;  // returns the digest it computed, lower case
+    std::function<std::string()> run;       // returns the digest it computed, lower case
     std::vector<double> bytesPerSecond;     // by the wall clock
     std::vector<double> bytesPerCpuSecond;  // by the CPU time spent
     std::string digest;
@@ -138,8 +138,8 @@ struct Contender {
 
 int main() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                         "/quorvin-file-bench-XXXXXX";
+    std::string folder =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/quorvin-file-bench-XXXXXX";
     if (folder.find('\'') != std::string::npos || mkdtemp(folder.data()) == nullptr) {
         // Diagnostics go to stderr; if even that fails, the exit status still tells.
         static_cast<void>(
@@ -193,7 +193,8 @@ int main() {
     } else {
         for (int round = 0; round < kRounds; ++round) {
             for (Contender& contender : contenders) {
-                const Seconds seconds = SecondsOf([&contender] { contender.digest = contender.run(); });
+                const Seconds seconds =
+                    SecondsOf([&contender] { contender.digest = contender.run(); });
                 contender.bytesPerSecond.push_back(static_cast<double>(kFileSize) / seconds.wall);
                 contender.bytesPerCpuSecond.push_back(static_cast<double>(kFileSize) / seconds.cpu);
             }
@@ -228,13 +229,16 @@ int main() {
             std::printf("   median %7.1f\n", Median(rates(contender)) / 1e6);
         }
         const double compute = Median(rates(contenders[0]));
-        std::printf("  compute / engine alone:      %.3f\n", compute / Median(rates(contenders[1])));
-        std::printf("  compute / md5sum:            %.3f\n", compute / Median(rates(contenders[2])));
-        std::printf("  compute / openssl dgst -md5: %.3f\n", compute / Median(rates(contenders[3])));
+        std::printf("  compute / engine alone:      %.3f\n",
+                    compute / Median(rates(contenders[1])));
+        std::printf("  compute / md5sum:            %.3f\n",
+                    compute / Median(rates(contenders[2])));
+        std::printf("  compute / openssl dgst -md5: %.3f\n",
+                    compute / Median(rates(contenders[3])));
     }
 
-    const bool agree =
-        contenders[0].digest == contenders[2].digest && contenders[0].digest == contenders[3].digest;
+    const bool agree = contenders[0].digest == contenders[2].digest &&
+                       contenders[0].digest == contenders[3].digest;
     std::printf("  digest %s: %s\n", contenders[0].digest.c_str(),
                 agree ? "md5sum and openssl agree" : "DIFFERS from md5sum or openssl");
     return agree && cleanedUp ? 0 : 1;

@@ -42,7 +42,8 @@ void Engine(benchmark::State& state) {
         Md5Update(context, buffer.data(), kBufferSize);
         benchmark::DoNotOptimize(context.state);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * std::int64_t{kBufferSize});
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            std::int64_t{kBufferSize});
 }
 
 void OpenSsl(benchmark::State& state) {
@@ -54,7 +55,8 @@ void OpenSsl(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     EVP_MD_CTX_free(context);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * std::int64_t{kBufferSize});
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            std::int64_t{kBufferSize});
 }
 
 // This machine's counters may not offer cycles (a virtual machine often
@@ -79,9 +81,21 @@ void CoreClock(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kChainLinks);
 }
 
-BENCHMARK(Engine)->Name(kEngineName)->Repetitions(kRepetitions)->MinTime(kSecondsPerRepetition)->DisplayAggregatesOnly(true);
-BENCHMARK(OpenSsl)->Name(kOpenSslName)->Repetitions(kRepetitions)->MinTime(kSecondsPerRepetition)->DisplayAggregatesOnly(true);
-BENCHMARK(CoreClock)->Name(kClockName)->Repetitions(kRepetitions)->MinTime(kSecondsPerRepetition)->DisplayAggregatesOnly(true);
+BENCHMARK(Engine)
+    ->Name(kEngineName)
+    ->Repetitions(kRepetitions)
+    ->MinTime(kSecondsPerRepetition)
+    ->DisplayAggregatesOnly(true);
+BENCHMARK(OpenSsl)
+    ->Name(kOpenSslName)
+    ->Repetitions(kRepetitions)
+    ->MinTime(kSecondsPerRepetition)
+    ->DisplayAggregatesOnly(true);
+BENCHMARK(CoreClock)
+    ->Name(kClockName)
+    ->Repetitions(kRepetitions)
+    ->MinTime(kSecondsPerRepetition)
+    ->DisplayAggregatesOnly(true);
 
 // Prints as the console reporter does (in colour only on a terminal), and
 // keeps each benchmark's median rate.

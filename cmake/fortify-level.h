@@ -19,7 +19,11 @@
 [[gnu::used, gnu::section(".rdata$quorvin_fortify")]] static const char kQuorvinFortifyRecord[] =
     "_FORTIFY_SOURCE=" QUORVIN_FORTIFY_LEVEL;
 #else
-__asm__(".pushsection .quorvin.fortify,\"\",@progbits\n\t"
-        ".asciz \"_FORTIFY_SOURCE=" QUORVIN_FORTIFY_LEVEL "\"\n\t"
-        ".popsection");
+// clang-format off: one line of assembly a line of source
+__asm__(
+    ".pushsection .quorvin.fortify,\"\",@progbits\n\t"
+    ".asciz \"_FORTIFY_SOURCE=" QUORVIN_FORTIFY_LEVEL
+    "\"\n\t"
+    ".popsection");
+// clang-format on
 #endif

@@ -54,8 +54,7 @@ inline uint32_t I(uint32_t b, uint32_t c, uint32_t d) { return c ^ (b | ~d); }
 // One step: a = b + ((a + f(b, c, d) + X[k] + T[i]) <<< s). The message word
 // and the constant are added first; they do not wait for b.
 template <uint32_t (*f)(uint32_t, uint32_t, uint32_t)>
-inline void Step(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t t,
-                 int s) {
+inline void Step(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, uint32_t t, int s) {
     a += x + t;
     a += f(b, c, d);
     a = std::rotl(a, s) + b;

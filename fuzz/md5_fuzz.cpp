@@ -25,7 +25,6 @@ namespace {
 // a block, and some span whole blocks.
 constexpr std::uint8_t kLongestPiece = 255;
 
-
 // libFuzzer takes the abort as a finding and keeps the input that caused it.
 [[noreturn]] void Fail(const std::string& report) {
     // About to abort: a report that cannot be written changes nothing.
@@ -57,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     unsigned char expected[EVP_MAX_MD_SIZE];
     unsigned int expectedSize = 0;
-    if (EVP_Digest(message.data(), message.size(), expected, &expectedSize, EVP_md5(), nullptr) != 1 ||
+    if (EVP_Digest(message.data(), message.size(), expected, &expectedSize, EVP_md5(), nullptr) !=
+            1 ||
         expectedSize != kMd5DigestSize) {
         Fail("OpenSSL's MD5 failed\n");
     }

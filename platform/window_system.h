@@ -51,9 +51,7 @@ inline constexpr UINT WM_COMMAND = 0x0111;
 
 inline constexpr UINT MB_OK = 0x00000000;
 
-inline constexpr WORD LOWORD(WPARAM value) {
-    return static_cast<WORD>(value & 0xFFFF);
-}
+inline constexpr WORD LOWORD(WPARAM value) { return static_cast<WORD>(value & 0xFFFF); }
 
 // A resource number in the place of a resource name, as Windows has it: the
 // number itself is the pointer, never dereferenced.
@@ -97,8 +95,8 @@ inline constexpr DWORD OFN_NOCHANGEDIR = 0x00000008;
 inline constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 inline constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 
-INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
-                        DLGPROC dialogProc, LPARAM initParam);
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogProc,
+                        LPARAM initParam);
 BOOL EndDialog(HWND dialog, INT_PTR result);
 HWND GetDlgItem(HWND dialog, int controlId);
 BOOL SetWindowTextA(HWND window, LPCSTR text);

@@ -253,9 +253,8 @@ TEST_F(ComputeNotice, ARunInsideTheNoticeWritesItsResultThenTheOuterOneWritesOve
     for (const Event& event : EventsOf(Call::SetText)) {
         texts.push_back(event.text);
     }
-    const std::vector<std::string> expected = {kBusyText, kBusyText,
-                                               "900150983CD24FB0D6963F7D28E17F72",
-                                               ZerosMd5Hex(kNoticeThreshold)};
+    const std::vector<std::string> expected = {
+        kBusyText, kBusyText, "900150983CD24FB0D6963F7D28E17F72", ZerosMd5Hex(kNoticeThreshold)};
     EXPECT_EQ(texts, expected);
 }
 
@@ -269,9 +268,8 @@ void RunOnWindowsSizedStack(const std::function<void()>& body) {
         (*static_cast<const std::function<void()>*>(argument))();
         return nullptr;
     };
-    ASSERT_EQ(pthread_create(&thread, &attributes, start,
-                             const_cast<std::function<void()>*>(&body)),
-              0);
+    ASSERT_EQ(
+        pthread_create(&thread, &attributes, start, const_cast<std::function<void()>*>(&body)), 0);
     pthread_join(thread, nullptr);
     pthread_attr_destroy(&attributes);
 }

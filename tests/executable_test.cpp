@@ -136,8 +136,8 @@ TEST_F(Executable, ImportsOnlySystemDllsAndTheDialogFunctions) {
         }
     }
     // In particular no GCC run-time DLL: the program must start on a bare system.
-    EXPECT_EQ(names, (std::set<std::string>{"user32.dll", "comdlg32.dll", "kernel32.dll", "msvcrt.dll",
-                                            "advapi32.dll"}));
+    EXPECT_EQ(names, (std::set<std::string>{"user32.dll", "comdlg32.dll", "kernel32.dll",
+                                            "msvcrt.dll", "advapi32.dll"}));
     EXPECT_EQ(names.size(), dlls.size()) << "a DLL has more than one import descriptor";
 }
 
@@ -149,14 +149,17 @@ TEST_F(Executable, ImportsOnlySystemDllsAndTheDialogFunctions) {
 TEST_F(Executable, CarriesTheStackProtectorAndEveryUnitFortified) {
     const std::string text(ExecutableBytes().begin(), ExecutableBytes().end());
     ASSERT_FALSE(text.empty()) << kNotAPeImage;
-    EXPECT_NE(text.find("*** stack smashing detected ***"), std::string::npos) << "no stack protector";
+    EXPECT_NE(text.find("*** stack smashing detected ***"), std::string::npos)
+        << "no stack protector";
     const std::string record = "_FORTIFY_SOURCE=";
     std::vector<char> levels;
-    for (std::size_t at = text.find(record); at != std::string::npos; at = text.find(record, at + 1)) {
+    for (std::size_t at = text.find(record); at != std::string::npos;
+         at = text.find(record, at + 1)) {
         levels.push_back(at + record.size() < text.size() ? text[at + record.size()] : '\0');
     }
     EXPECT_FALSE(levels.empty()) << "no unit records its _FORTIFY_SOURCE level";
-    EXPECT_TRUE(std::all_of(levels.begin(), levels.end(), [](char level) { return level >= '1' && level <= '9'; }))
+    EXPECT_TRUE(std::all_of(levels.begin(), levels.end(),
+                            [](char level) { return level >= '1' && level <= '9'; }))
         << "a unit built without _FORTIFY_SOURCE: " << std::string(levels.begin(), levels.end());
 }
 
@@ -229,12 +232,25 @@ TEST_F(Executable, MainDialogTemplate) {
         std::uint32_t style;
         std::int16_t x, y, cx, cy;
     } kControls[] = {
-        {IDC_PATH, kEdit, kNoText, kChildVisible | kBorder | kTabStop | kAutoScroll, 12, 12, 222, 12},
-        {IDC_BROWSE, kButton, {false, 0, u"\u6D4F\u89C8..."}, kChildVisible | kTabStop, 240, 12,
-         48, 12},
+        {IDC_PATH, kEdit, kNoText, kChildVisible | kBorder | kTabStop | kAutoScroll, 12, 12, 222,
+         12},
+        {IDC_BROWSE,
+         kButton,
+         {false, 0, u"\u6D4F\u89C8..."},
+         kChildVisible | kTabStop,
+         240,
+         12,
+         48,
+         12},
         {IDC_RESULT, kEdit, kNoText, kChildVisible | kBorder | kTabStop | kReadOnly | kAutoScroll,
          12, 30, 222, 12},
-        {IDC_COMPUTE, kButton, {false, 0, u"\u8BA1\u7B97"}, kChildVisible | kTabStop, 240, 30, 48,
+        {IDC_COMPUTE,
+         kButton,
+         {false, 0, u"\u8BA1\u7B97"},
+         kChildVisible | kTabStop,
+         240,
+         30,
+         48,
          12},
         {kNoId, kStatic, kLogo, kChildVisible | kBitmap | kRealSize, 222, 48, 66, 18},
         {kNoId, kButton, kNoText, kChildVisible | kGroupBox, 6, 0, 288, 72},
@@ -324,8 +340,8 @@ TEST_F(Executable, IconGroupsHoldTheSameEightImages) {
             EXPECT_EQ(TakeU32(image), 0u) << "compressed";
             TakeU32(image);  // image size
             // The fields an icon image does not use are 0.
-            for (const char* field : {"x resolution", "y resolution", "colours used",
-                                      "colours important"}) {
+            for (const char* field :
+                 {"x resolution", "y resolution", "colours used", "colours important"}) {
                 EXPECT_EQ(TakeU32(image), 0u) << field;
             }
             EXPECT_TRUE(image.ok) << "icon " << iconId << " truncated";

@@ -26,7 +26,8 @@ const char* const kIconName = QUORVIN_ICON_NAME;
 
 // The theme's file of the icon at one size, "48x48" say.
 fs::path IconOfSize(const std::string& size) {
-    return fs::path(QUORVIN_INSTALLED_ICON_THEME) / size / "apps" / (std::string(kIconName) + ".png");
+    return fs::path(QUORVIN_INSTALLED_ICON_THEME) / size / "apps" /
+           (std::string(kIconName) + ".png");
 }
 
 std::string ReadText(const fs::path& path) {
@@ -78,7 +79,8 @@ std::map<std::string, std::vector<std::uint32_t>> TrueColourImages() {
         std::vector<std::uint32_t> pixels;
         for (std::uint32_t y = 0; y < height; ++y) {
             for (std::uint32_t x = 0; x < width; ++x) {
-                const std::size_t at = rows + 4 * (static_cast<std::size_t>(height - 1 - y) * width + x);
+                const std::size_t at =
+                    rows + 4 * (static_cast<std::size_t>(height - 1 - y) * width + x);
                 pixels.push_back(Read32(ico, at));  // blue in the low byte, alpha in the high
             }
         }
@@ -116,15 +118,16 @@ TEST(InstalledTree, HoldsTheProgramItsLauncherIconsAndDocumentsAndNothingElse) {
             continue;
         }
         const fs::path relative = entry.path().lexically_relative(Installed(""));
-        const bool expected = relative == QUORVIN_INSTALLED_PROGRAM ||
-                              relative == QUORVIN_INSTALLED_LAUNCHER ||
-                              relative == IconOfSize(relative.parent_path().parent_path().filename()) ||
-                              IsDocument(relative);
+        const bool expected =
+            relative == QUORVIN_INSTALLED_PROGRAM || relative == QUORVIN_INSTALLED_LAUNCHER ||
+            relative == IconOfSize(relative.parent_path().parent_path().filename()) ||
+            IsDocument(relative);
         if (!expected) {
             strays.push_back(relative.generic_string());
         }
     }
-    EXPECT_TRUE(strays.empty()) << "installed, but not the program's: " << testing::PrintToString(strays);
+    EXPECT_TRUE(strays.empty()) << "installed, but not the program's: "
+                                << testing::PrintToString(strays);
 }
 
 TEST(InstalledTree, LauncherStartsTheInstalledProgramWithTheInstalledIcon) {
@@ -140,7 +143,8 @@ TEST(InstalledTree, LauncherStartsTheInstalledProgramWithTheInstalledIcon) {
         start = end + 1;
         if (line.starts_with('[')) {
             group = line;
-        } else if (const std::size_t equals = line.find('='); group == "[Desktop Entry]" && equals != std::string::npos) {
+        } else if (const std::size_t equals = line.find('=');
+                   group == "[Desktop Entry]" && equals != std::string::npos) {
             keys[line.substr(0, equals)] = line.substr(equals + 1);
         }
     }
@@ -149,7 +153,8 @@ TEST(InstalledTree, LauncherStartsTheInstalledProgramWithTheInstalledIcon) {
     EXPECT_EQ(keys["Exec"], fs::path(QUORVIN_INSTALLED_PROGRAM).filename().string());
     ASSERT_EQ(keys["Icon"], kIconName);
     bool someSize = false;
-    for (const fs::directory_entry& size : fs::directory_iterator(Installed(QUORVIN_INSTALLED_ICON_THEME))) {
+    for (const fs::directory_entry& size :
+         fs::directory_iterator(Installed(QUORVIN_INSTALLED_ICON_THEME))) {
         someSize = true;
         EXPECT_TRUE(fs::is_regular_file(Installed(IconOfSize(size.path().filename()))))
             << "no icon named " << keys["Icon"] << " in " << size.path();
@@ -161,13 +166,15 @@ TEST(InstalledIcons, EachIsTheIconFilesTrueColourImageOfItsFoldersSize) {
     const std::map<std::string, std::vector<std::uint32_t>> expected = TrueColourImages();
     ASSERT_FALSE(expected.empty()) << QUORVIN_ICON_FILE << " holds no 32-bit image";
     std::set<std::string> installed;
-    for (const fs::directory_entry& folder : fs::directory_iterator(Installed(QUORVIN_INSTALLED_ICON_THEME))) {
+    for (const fs::directory_entry& folder :
+         fs::directory_iterator(Installed(QUORVIN_INSTALLED_ICON_THEME))) {
         const std::string size = folder.path().filename();
         installed.insert(size);
         const fs::path path = Installed(IconOfSize(size));
         QImage png;
         ASSERT_TRUE(png.load(QString::fromStdString(path.string()), "PNG")) << path << " is no PNG";
-        EXPECT_EQ(SizeName(static_cast<std::uint32_t>(png.width()), static_cast<std::uint32_t>(png.height())),
+        EXPECT_EQ(SizeName(static_cast<std::uint32_t>(png.width()),
+                           static_cast<std::uint32_t>(png.height())),
                   size)
             << path;
         EXPECT_TRUE(png.hasAlphaChannel()) << path << " has no alpha";
@@ -181,8 +188,9 @@ TEST(InstalledIcons, EachIsTheIconFilesTrueColourImageOfItsFoldersSize) {
         std::string first;
         for (int y = 0; y < png.height(); ++y) {
             for (int x = 0; x < png.width(); ++x) {
-                const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(png.width()) +
-                                       static_cast<std::size_t>(x);
+                const std::size_t at =
+                    static_cast<std::size_t>(y) * static_cast<std::size_t>(png.width()) +
+                    static_cast<std::size_t>(x);
                 const std::uint32_t want = at < image->second.size() ? image->second[at] : 0;
                 if (png.pixel(x, y) != want && differing++ == 0) {
                     first = testing::PrintToString(std::make_pair(x, y)) + " is " +

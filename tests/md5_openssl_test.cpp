@@ -22,8 +22,7 @@ TEST(Md5AgainstOpenSsl, RandomLengthsAndCuts) {
     std::mt19937 generator(3);
     for (int round = 0; round < 4000; ++round) {
         // Mostly under a few blocks, now and then up to 64 KiB and beyond.
-        const std::size_t length =
-            round % 16 == 0 ? generator() % 200000 : generator() % 1100;
+        const std::size_t length = round % 16 == 0 ? generator() % 200000 : generator() % 1100;
         const std::vector<unsigned char> message = RandomBytes(length, generator());
 
         Md5Context context;
@@ -49,8 +48,8 @@ TEST(Md5AgainstOpenSsl, LongUpdatesOfManyBlocks) {
         const std::size_t length = generator() % 300000;
         const std::size_t misalignment = generator() % 8;
         const std::vector<unsigned char> bytes = RandomBytes(length + misalignment, generator());
-        const std::vector<unsigned char> message(bytes.begin() + static_cast<std::ptrdiff_t>(misalignment),
-                                                 bytes.end());
+        const std::vector<unsigned char> message(
+            bytes.begin() + static_cast<std::ptrdiff_t>(misalignment), bytes.end());
         const std::string expected = OpenSslMd5Hex(message);
         for (const std::size_t readSize : {length + 1, std::size_t{65536}}) {
             Md5Context context;

@@ -173,7 +173,8 @@ TEST(Md5BitCountCarry, LowWordOverflowCarriesIntoTheHighWord) {
     for (; offset + 65536 <= message.size(); offset += 65536) {
         Md5Update(context, message.data() + offset, 65536);
     }
-    Md5Update(context, message.data() + offset, static_cast<std::uint32_t>(message.size() - offset));
+    Md5Update(context, message.data() + offset,
+              static_cast<std::uint32_t>(message.size() - offset));
     EXPECT_EQ(context.bitCount[0], 40u);
     EXPECT_EQ(context.bitCount[1], 1u);
     unsigned char digest[kMd5DigestSize];

@@ -34,10 +34,14 @@ const struct {
     const char* name;
     const char* text;
 } kTexts[] = {
-    {"kPathPrompt", kPathPrompt},           {"kResultStart", kResultStart},
-    {"kBusyText", kBusyText},               {"kEmptyPathText", kEmptyPathText},
-    {"kOpenFailedText", kOpenFailedText},   {"kReadFailedText", kReadFailedText},
-    {"kLargeFileNotice", kLargeFileNotice}, {"kLargeFileCaption", kLargeFileCaption},
+    {"kPathPrompt", kPathPrompt},
+    {"kResultStart", kResultStart},
+    {"kBusyText", kBusyText},
+    {"kEmptyPathText", kEmptyPathText},
+    {"kOpenFailedText", kOpenFailedText},
+    {"kReadFailedText", kReadFailedText},
+    {"kLargeFileNotice", kLargeFileNotice},
+    {"kLargeFileCaption", kLargeFileCaption},
 };
 
 TEST(WindowsTexts, EveryTextIsStoredAsItsGbkBytes) {

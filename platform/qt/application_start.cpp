@@ -34,7 +34,8 @@ QByteArray WhatQtTries() {
             platforms.append(entry.split(':').constFirst().toLower());
         }
     } else {
-        if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland") {
+        if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+            qgetenv("XDG_SESSION_TYPE") == "wayland") {
             platforms.append("wayland");
         }
         platforms.append("xcb");
@@ -45,7 +46,8 @@ QByteArray WhatQtTries() {
         if (platform == "xcb") {
             name = qgetenv("DISPLAY");
         } else if (platform == "wayland" || platform.startsWith("wayland-")) {
-            name = qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ? qgetenv("WAYLAND_DISPLAY") : "wayland-0";
+            name = qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ? qgetenv("WAYLAND_DISPLAY")
+                                                                : "wayland-0";
         } else if (!platform.isEmpty()) {
             tried.append("platform " + platform);
             continue;
@@ -95,7 +97,8 @@ void HoldBack(QtMsgType type, const QMessageLogContext& context, const QString& 
         _exit(1);
     }
     const std::lock_guard guard(start.lock);
-    start.held.push_back({type, context.file, context.function, context.category, context.line, text});
+    start.held.push_back(
+        {type, context.file, context.function, context.category, context.line, text});
 }
 
 const char* NullWhereNull(const QByteArray& bytes) {
@@ -122,7 +125,8 @@ void StartApplication(std::optional<QApplication>& application) {
     }
     for (const HeldMessage& message : held) {
         const QMessageLogContext context(NullWhereNull(message.file), message.line,
-                                         NullWhereNull(message.function), NullWhereNull(message.category));
+                                         NullWhereNull(message.function),
+                                         NullWhereNull(message.category));
         qt_message_output(message.type, context, message.text);
     }
 }

@@ -43,14 +43,13 @@ QRect PixelRect(const DialogUnitRect& rect) {
 }
 
 // A caption with a close box and no other, on a window of a fixed size.
-constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
+                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                         Qt::WindowCloseButtonHint;
 
 // A command's wParam: the id in the low word, the notification (zero,
 // BN_CLICKED, for every command sent here) in the high word.
-WPARAM CommandParameter(int id) {
-    return static_cast<WPARAM>(static_cast<WORD>(id));
-}
+WPARAM CommandParameter(int id) { return static_cast<WPARAM>(static_cast<WORD>(id)); }
 
 }  // namespace
 
@@ -110,9 +109,8 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
         // A tab stop, as an edit field always is, whatever the style prefers.
         button->setFocusPolicy(Qt::StrongFocus);
         const int id = control.id;
-        connect(button, &QPushButton::clicked, this, [this, id, button] {
-            SendCommand(id, button);
-        });
+        connect(button, &QPushButton::clicked, this,
+                [this, id, button] { SendCommand(id, button); });
         return button;
     }
     case ControlKind::GroupBox: {
@@ -129,7 +127,8 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
         ResourceBytes bitmapData;
         std::vector<std::uint8_t> bitmapFile;
         QImage image;
-        if (!FindResourceData(resourceImage, kResourceTypeBitmap, control.bitmapNumber, bitmapData) ||
+        if (!FindResourceData(resourceImage, kResourceTypeBitmap, control.bitmapNumber,
+                              bitmapData) ||
             !BitmapFileFromResource(bitmapData, bitmapFile) ||
             !image.loadFromData(bitmapFile.data(), static_cast<int>(bitmapFile.size()), "BMP")) {
             return nullptr;
@@ -187,8 +186,8 @@ QWidget* DialogWindow::Control(int id) const {
 }
 
 bool DialogWindow::HasControl(const QWidget* widget) const {
-    return std::ranges::any_of(controls_,
-                               [widget](const ControlEntry& control) { return control.widget == widget; });
+    return std::ranges::any_of(
+        controls_, [widget](const ControlEntry& control) { return control.widget == widget; });
 }
 
 void DialogWindow::SendCommand(int id, const QWidget* control) {
@@ -207,8 +206,8 @@ void DialogWindow::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Enter:
         // Enter presses a focused push button; anywhere else it sends IDOK,
         // as in a dialog without a default button.
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr &&
-                                                                      HasControl(button)) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget());
+            button != nullptr && HasControl(button)) {
             button->click();
         } else {
             SendCommand(IDOK, nullptr);

@@ -87,7 +87,8 @@ BOOL GetOpenFileNameA(OPENFILENAMEA* request) {
         // Too long for the buffer: Windows fails the call and leaves the
         // size needed in the buffer's first two bytes.
         if (request->nMaxFile >= 2) {
-            const auto needed = static_cast<std::uint16_t>(std::min<qsizetype>(path.size() + 1, UINT16_MAX));
+            const auto needed =
+                static_cast<std::uint16_t>(std::min<qsizetype>(path.size() + 1, UINT16_MAX));
             request->lpstrFile[0] = static_cast<char>(needed & 0xFF);
             request->lpstrFile[1] = static_cast<char>(needed >> 8);
         }

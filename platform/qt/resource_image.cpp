@@ -43,7 +43,8 @@ constexpr std::array kKnownControls = {
     KnownControl{kEditClassAtom, kFieldStyle | ES_READONLY, ControlKind::ReadOnlyEdit},
     KnownControl{kButtonClassAtom, kShownChild | WS_TABSTOP, ControlKind::PushButton},
     KnownControl{kButtonClassAtom, kShownChild | BS_GROUPBOX, ControlKind::GroupBox},
-    KnownControl{kStaticClassAtom, kShownChild | SS_BITMAP | SS_REALSIZEIMAGE, ControlKind::Picture},
+    KnownControl{kStaticClassAtom, kShownChild | SS_BITMAP | SS_REALSIZEIMAGE,
+                 ControlKind::Picture},
 };
 
 // A class by name has no atom, and is none of them.
@@ -84,12 +85,8 @@ std::uint8_t Read8(Reader& reader) {
 std::uint16_t Read16(Reader& reader) {
     return static_cast<std::uint16_t>(ReadLittleEndian(reader, 2));
 }
-std::uint32_t Read32(Reader& reader) {
-    return ReadLittleEndian(reader, 4);
-}
-int ReadSigned16(Reader& reader) {
-    return static_cast<std::int16_t>(Read16(reader));
-}
+std::uint32_t Read32(Reader& reader) { return ReadLittleEndian(reader, 4); }
+int ReadSigned16(Reader& reader) { return static_cast<std::int16_t>(Read16(reader)); }
 
 void AlignTo4(Reader& reader) {
     const std::size_t aligned = (reader.offset + 3) & ~std::size_t{3};
@@ -224,7 +221,7 @@ bool ParseDialogTemplate(ResourceBytes data, DialogTemplate& dialog) {
     dialog.fontPointSize = Read16(reader);
     dialog.fontWeight = Read16(reader);
     dialog.fontItalic = Read8(reader) != 0;
-    Read8(reader);  // character set
+    Read8(reader);     // character set
     ReadText(reader);  // face: a Windows alias, which the desktop's own face stands in for
 
     dialog.controls.clear();

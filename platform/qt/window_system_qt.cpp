@@ -44,7 +44,8 @@ DialogWindow* DialogOfHandle(HWND handle) {
 // created is to end the program quietly, with its usual status.
 bool WindowSystemNamed() {
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-           !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 }  // namespace

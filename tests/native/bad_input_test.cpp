@@ -93,9 +93,9 @@ TEST_F(NativeBadInput, BytesThatAreNotUtf8ReachTheFileUnchanged) {
     const std::string named = scratch_.Write("not utf-8 \xFF\xFE \xC3.bin", bytes);
     Run([&](QDialog& dialog) {
         EXPECT_EQ(Compute(dialog, named), program::ReferenceMd5(bytes));
-        for (const std::string& missing : {scratch_.Path("lone continuation \x80"),
-                                           scratch_.Path("cut at the end \xE6\xA0"),
-                                           scratch_.Path("overlong \xC0\xAF")}) {
+        for (const std::string& missing :
+             {scratch_.Path("lone continuation \x80"), scratch_.Path("cut at the end \xE6\xA0"),
+              scratch_.Path("overlong \xC0\xAF")}) {
             EXPECT_EQ(Compute(dialog, missing), kOpenFailedText) << missing;
             ExpectStillRunning(missing);
         }
@@ -193,8 +193,7 @@ TEST_F(NativeBadInput, AHundredComputesInsideEachOthersNoticeAllFinish) {
                 }
                 deepest = depth;
                 EXPECT_EQ(program::Notices().size(), static_cast<std::size_t>(kNestedComputes));
-                EXPECT_EQ(OpenFiles(), openBefore_ + kNestedComputes)
-                    << "one open file each";
+                EXPECT_EQ(OpenFiles(), openBefore_ + kNestedComputes) << "one open file each";
                 EXPECT_EQ(Shown(dialog, IDC_RESULT), kBusyText);
             });
             EXPECT_TRUE(noticed) << "no notice for compute " << depth;

@@ -111,7 +111,8 @@ TEST(NativeLayout, EveryControlSitsAtItsTemplateRectangleInPixels) {
 }
 
 TEST(NativeLayout, TheLogoIsTheBitmapAtItsOwnSizeFromThePicturesCorner) {
-    const QImage logo = QImage(QUORVIN_SOURCE_DIR "/resources/logo.bmp").convertToFormat(QImage::Format_RGB32);
+    const QImage logo =
+        QImage(QUORVIN_SOURCE_DIR "/resources/logo.bmp").convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(logo.size(), QSize(99, 29));
     RunProgram([&](QDialog& dialog) {
         const auto labels = dialog.findChildren<QLabel*>();
@@ -126,7 +127,8 @@ TEST(NativeKeyboard, TabVisitsTheTabStopsInTemplateOrderAndShiftTabGoesBack) {
     RunProgram([](QDialog& dialog) {
         Activate(dialog);
         const std::vector<QWidget*> order = {Field(dialog, IDC_PATH), Button(dialog, IDC_BROWSE),
-                                             Field(dialog, IDC_RESULT), Button(dialog, IDC_COMPUTE)};
+                                             Field(dialog, IDC_RESULT),
+                                             Button(dialog, IDC_COMPUTE)};
         for (std::size_t step = 1; step <= order.size(); ++step) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             EXPECT_EQ(QApplication::focusWidget(), order[step % order.size()]) << "Tab " << step;
@@ -149,7 +151,8 @@ TEST(NativeKeyboard, EnterInAFieldEscapeAndTheCloseBoxEachEndTheProgramWithOne) 
          [](QDialog& dialog) { QTest::keyClick(Field(dialog, IDC_PATH), Qt::Key_Return); }},
         {"Enter in the result field",
          [](QDialog& dialog) { QTest::keyClick(Field(dialog, IDC_RESULT), Qt::Key_Enter); }},
-        {"Escape", [](QDialog& dialog) { QTest::keyClick(Field(dialog, IDC_PATH), Qt::Key_Escape); }},
+        {"Escape",
+         [](QDialog& dialog) { QTest::keyClick(Field(dialog, IDC_PATH), Qt::Key_Escape); }},
         {"the close box", [](QDialog& dialog) { dialog.close(); }},
     };
     for (const auto& [name, ending] : endings) {
@@ -199,7 +202,8 @@ TEST(NativeCompute, ATypedPathInChineseReachesTheFileAsUtf8) {
         // Key by key, each carrying its character, as an input method
         // delivers Chinese.
         for (const QChar character : QString::fromStdString(path)) {
-            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(character), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(character),
+                                Qt::NoModifier);
         }
         EXPECT_EQ(Shown(dialog, IDC_PATH), path);
         EXPECT_EQ(Compute(dialog), program::ReferenceMd5(bytes));
@@ -298,9 +302,11 @@ std::vector<std::string> Listed(QFileDialog& chooser, std::size_t expected) {
         ADD_FAILURE() << "no list in the chooser";
         return names;
     }
-    [[maybe_unused]] const bool settled = QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) == static_cast<int>(expected); });
+    [[maybe_unused]] const bool settled = QTest::qWaitFor(
+        [&] { return view->model()->rowCount(view->rootIndex()) == static_cast<int>(expected); });
     for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
-        names.push_back(view->model()->index(row, 0, view->rootIndex()).data().toString().toStdString());
+        names.push_back(
+            view->model()->index(row, 0, view->rootIndex()).data().toString().toStdString());
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -320,7 +326,8 @@ TEST(NativeBrowse, TheChooserFiltersAllThenTextInAnyCaseAndFillsThePathField) {
             EXPECT_EQ(chooser.selectedNameFilter().toStdString().substr(0, 3), "All");
             chooser.setDirectory(folder);
             EXPECT_EQ(Listed(chooser, 6),
-                      (std::vector<std::string>{"B.TXT", "a.txt", "c.Txt", "d.bin", "e.txt.bak", "no-dot"}));
+                      (std::vector<std::string>{"B.TXT", "a.txt", "c.Txt", "d.bin", "e.txt.bak",
+                                                "no-dot"}));
             chooser.selectNameFilter(chooser.nameFilters().value(1));
             EXPECT_EQ(Listed(chooser, 3), (std::vector<std::string>{"B.TXT", "a.txt", "c.Txt"}));
         });

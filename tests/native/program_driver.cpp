@@ -67,9 +67,7 @@ QPushButton* Button(QDialog& dialog, int id) {
     return qobject_cast<QPushButton*>(WidgetOfHandle(GetDlgItem(HandleOfWidget(&dialog), id)));
 }
 
-std::string Shown(QDialog& dialog, int id) {
-    return Field(dialog, id)->text().toStdString();
-}
+std::string Shown(QDialog& dialog, int id) { return Field(dialog, id)->text().toStdString(); }
 
 void SetPath(QDialog& dialog, const std::string& path) {
     EXPECT_TRUE(SetDlgItemTextA(HandleOfWidget(&dialog), IDC_PATH, path.c_str()));
@@ -119,13 +117,9 @@ PaintedTexts::PaintedTexts(QLineEdit* field) : recorder_(new Recorder) {
     field->installEventFilter(recorder_);
 }
 
-PaintedTexts::~PaintedTexts() {
-    delete recorder_;
-}
+PaintedTexts::~PaintedTexts() { delete recorder_; }
 
-const std::vector<std::string>& PaintedTexts::Texts() const {
-    return recorder_->texts;
-}
+const std::vector<std::string>& PaintedTexts::Texts() const { return recorder_->texts; }
 
 std::string ReferenceMd5(const std::vector<unsigned char>& bytes) {
     unsigned char digest[EVP_MAX_MD_SIZE];
@@ -179,9 +173,7 @@ ScratchFolder::~ScratchFolder() {
     fs::remove_all(folder_, ignored);
 }
 
-std::string ScratchFolder::Path(const std::string& name) const {
-    return (folder_ / name).string();
-}
+std::string ScratchFolder::Path(const std::string& name) const { return (folder_ / name).string(); }
 
 std::string ScratchFolder::Write(const std::string& name,
                                  const std::vector<unsigned char>& bytes) const {

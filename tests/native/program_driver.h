@@ -55,9 +55,7 @@ std::string Compute(QDialog& dialog, const std::string& path);
 // on it, then presses the notice's OK. False when no notice came.
 bool ComputeThroughNotice(QDialog& dialog, const std::function<void(QMessageBox&)>& insideNotice);
 // The notices on screen, oldest first.
-inline std::vector<QMessageBox*> Notices() {
-    return WindowsShown<QMessageBox>();
-}
+inline std::vector<QMessageBox*> Notices() { return WindowsShown<QMessageBox>(); }
 
 // Every text a field was painted with, in order, from now on.
 class PaintedTexts {

@@ -3,8 +3,8 @@
 // short at each length, or with one byte changed. Under the sanitizers a
 // read outside the bytes fails the run; here, a damaged template must be
 // refused or come out whole, never half-read.
-#include "platform/qt/embedded_resources.h"
 #include "platform/qt/resource_image.h"
+#include "platform/qt/embedded_resources.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +39,8 @@ TEST(ResourceImage, TheBuiltInImageHoldsTheDialogAndTheLogo) {
     EXPECT_EQ(file.size(), bitmap.size() + 14);
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[10], 54) << "pixels right after the file and info headers (24 bits, no palette)";
-    EXPECT_FALSE(FindResourceData(EmbeddedResourceImage(), kResourceTypeDialog, IDD_MAIN + 1, bitmap));
+    EXPECT_FALSE(
+        FindResourceData(EmbeddedResourceImage(), kResourceTypeDialog, IDD_MAIN + 1, bitmap));
 }
 
 TEST(ResourceImage, ATemplateCutShortAnywhereIsRefused) {
@@ -47,7 +48,8 @@ TEST(ResourceImage, ATemplateCutShortAnywhereIsRefused) {
     const std::vector<std::uint8_t> bytes(whole.begin(), whole.end());
     DialogTemplate dialog;
     for (std::size_t length = 0; length < bytes.size(); ++length) {
-        const std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(length));
+        const std::vector<std::uint8_t> cut(bytes.begin(),
+                                            bytes.begin() + static_cast<long>(length));
         EXPECT_FALSE(ParseDialogTemplate(cut, dialog)) << "cut to " << length << " bytes";
     }
 }
@@ -70,12 +72,14 @@ TEST(ResourceImage, AStyleBitBeyondTheTemplatesOwnIsRefused) {
     for (const auto& [style, extraBit] : changes) {
         std::vector<std::uint8_t> changed(whole.begin(), whole.end());
         const std::array<std::uint8_t, 4> original = LittleEndian(style);
-        const auto found = std::search(changed.begin(), changed.end(), original.begin(), original.end());
+        const auto found =
+            std::search(changed.begin(), changed.end(), original.begin(), original.end());
         ASSERT_NE(found, changed.end()) << std::hex << style;
         const std::array<std::uint8_t, 4> flipped = LittleEndian(style | extraBit);
         std::copy(flipped.begin(), flipped.end(), found);
         DialogTemplate dialog;
-        EXPECT_FALSE(ParseDialogTemplate(changed, dialog)) << std::hex << style << " | " << extraBit;
+        EXPECT_FALSE(ParseDialogTemplate(changed, dialog))
+            << std::hex << style << " | " << extraBit;
     }
 }
 

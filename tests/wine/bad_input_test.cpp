@@ -108,9 +108,9 @@ TEST_F(BadPath, APathOfTheLongestLengthIsHashedOrRefusedNeverMisread) {
 }
 
 TEST_F(BadPath, BytesThatAreNotGbkFailToOpen) {
-    for (const std::string& path : {Scratch("lead byte before a blank \x81\x20.bin"),
-                                    Scratch("undefined byte \xFF.bin"),
-                                    Scratch("lead byte at the end \x81")}) {
+    for (const std::string& path :
+         {Scratch("lead byte before a blank \x81\x20.bin"), Scratch("undefined byte \xFF.bin"),
+          Scratch("lead byte at the end \x81")}) {
         EXPECT_EQ(Compute(path), kOpenFailedText) << path;
         EXPECT_TRUE(StillRunning(program_)) << path;
     }
@@ -183,8 +183,8 @@ TEST_F(NotAFile, FifosDevicesSocketsAndFoldersFailToOpen) {
     const std::string folder = Scratch("folder");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
 
-    for (const std::string& path : {fifo, std::string("Z:\\dev\\zero"),
-                                    std::string("Z:\\dev\\null")}) {
+    for (const std::string& path :
+         {fifo, std::string("Z:\\dev\\zero"), std::string("Z:\\dev\\null")}) {
         HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(opened, INVALID_HANDLE_VALUE) << path << " opens for any other program";
@@ -195,8 +195,8 @@ TEST_F(NotAFile, FifosDevicesSocketsAndFoldersFailToOpen) {
     ASSERT_EQ(opened, INVALID_HANDLE_VALUE);
     EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << "the socket exists";
 
-    for (const std::string& path : {fifo, std::string("Z:\\dev\\zero"),
-                                    std::string("Z:\\dev\\null"), socket, folder}) {
+    for (const std::string& path :
+         {fifo, std::string("Z:\\dev\\zero"), std::string("Z:\\dev\\null"), socket, folder}) {
         EXPECT_EQ(Compute(path), kOpenFailedText) << path;
         EXPECT_TRUE(StillRunning(program_)) << path;
     }
