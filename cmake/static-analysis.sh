@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Static analysis of the project's own sources: clang-tidy, with the checks
-# of .clang-tidy, and cppcheck. Either one's finding fails the run.
+# of .clang-tidy, and cppcheck; and their layout, against .clang-format.
+# Any finding fails the run.
 #
 # Reads the compilation databases of configured builds, so run it after
 # `cmake --preset linux` (every native source but the fuzz harness) and
@@ -63,6 +64,13 @@ for build_dir in "${build_dirs[@]}"; do
     status=1
   fi
 done
+
+# Every C++ file git knows, the Windows-only ones included, laid out as
+# .clang-format says; `clang-format -i FILE` lays one out so.
+echo "clang-format: the tree's layout"
+if ! git ls-files -z '*.cpp' '*.h' | xargs -0 "${CLANG_FORMAT:-clang-format-14}" --dry-run -Werror; then
+  status=1
+fi
 
 if [ "$status" -ne 0 ]; then
   echo "static analysis: findings above" >&2
