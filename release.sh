@@ -12,7 +12,7 @@ if [ -n "$(git status --porcelain)" ]; then
   exit 1
 fi
 
-cmake/install-packages.sh
+cmake/install-packages.sh release
 cmake/build-release.sh build/release
 echo
 echo "Release $(git describe --always --dirty) in build/release:"

@@ -6,9 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-cmake/install-packages.sh
-
 if [ "${1:-}" = windows ]; then
+  cmake/install-packages.sh windows
   cmake --preset windows
   cmake --build --preset windows
   build=$PWD/build/windows
@@ -18,9 +17,10 @@ if [ "${1:-}" = windows ]; then
   prepare='source cmake/wine-env.sh "$1"; wine_prefix_ready'
   stop='wineserver -k'
 else
-  cmake --preset linux
-  cmake --build --preset linux --target quorvin
-  build=$PWD/build/linux
+  cmake/install-packages.sh program
+  cmake --preset program
+  cmake --build --preset program
+  build=$PWD/build/program
   program=("$build/quorvin")
   prepare=':'
   stop='kill $!'

@@ -1,35 +1,51 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, whichever of the Debian packages the build and the
-# tests need are missing, and sets up what Wine needs to run Quorvin.exe.
-# Needs root only when something is missing.
+# Installs, with apt-get, the Debian packages that one command needs and this
+# machine lacks. Needs root only when something is missing.
+#
+#   cmake/install-packages.sh program   build and start quorvin (./run.sh)
+#   cmake/install-packages.sh windows   build Quorvin.exe and start it under Wine
+#                                       (./run.sh windows)
+#   cmake/install-packages.sh release   build the release packages (./release.sh)
+#   cmake/install-packages.sh all       build and run every test (./test.sh)
+#
+# The names are ones that Debian 12 and Debian 13 both have. Only the 32-bit
+# and s390x run-times of the C++ compiler carry its version in their names:
+# it is read from the g++ installed, 12 on Debian 12 and 14 on Debian 13.
 set -euo pipefail
+cd "$(dirname "$0")"
 
-packages=(
-  cmake ninja-build g++ pkg-config
-  googletest libgtest-dev libbenchmark-dev libssl-dev  # tests and benchmark
-  g++-mingw-w64-i686                                   # the Windows build (and windres)
-  qt6-base-dev                                         # the native program
-  desktop-file-utils                                   # its installed launcher, validated
-  # The release packages: CPack's Debian package (dpkg-shlibdeps, file), the
-  # zip's owners (fakeroot), and their checks.
-  dpkg-dev file fakeroot lintian appstream
-  # The 32-bit x86 tests. g++-12-multilib rather than g++-multilib, which
-  # Debian will not keep beside a cross compiler; the one link it adds is
-  # replaced in cmake/i686-linux-gnu.cmake.
-  g++-12-multilib qemu-user
-  python3 llvm-14                                      # the benchmark's reading of the 32-bit code
-  clang libclang-rt-14-dev                             # the sanitizer builds
-  clang-tidy-14 clang-format-14 cppcheck               # static analysis
-  # The big-endian tests: clang (above) with the s390x libraries and linker;
-  # not g++-s390x-linux-gnu, which would remove multilib packages.
-  libstdc++-12-dev-s390x-cross binutils-s390x-linux-gnu
-)
-# Quorvin.exe under Wine, in a virtual X server, with Chinese texts. Installed
-# with their recommendations, as a desktop would have them.
-wine_packages=(
-  wine wine64 wine32:i386 fonts-wine
-  xvfb xauth xdotool fonts-noto-cjk locales imagemagick
-)
+usage="usage: $0 program|windows|release|all"
+[ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }
+set_name=$1
+
+compiler=(cmake ninja-build g++ pkg-config)
+# quorvin, with its dialog compiled from the resource script by the mingw
+# windres, which runs the mingw compiler as its preprocessor; Qt's X
+# window-system plugin (a Wayland desktop runs it through XWayland).
+program=(qt6-base-dev qt6-qpa-plugins g++-mingw-w64-i686)
+# A virtual screen and its screenshot, for a machine without a display; and a
+# Chinese font, without which the texts show as boxes.
+virtual_screen=(xvfb xauth imagemagick fonts-noto-cjk)
+# Quorvin.exe (and the test program built beside it), under Wine, with
+# Chinese texts. Wine's packages come with their recommendations, as a
+# desktop would have them; wine32 is of the i386 architecture.
+windows=(g++-mingw-w64-i686 googletest qemu-user locales)
+wine=(wine wine64 wine32:i386 fonts-wine fonts-noto-cjk xvfb xauth xdotool imagemagick)
+# The release packages: CPack's Debian package (dpkg-shlibdeps, file) and the
+# zip's owners (fakeroot).
+release=(dpkg-dev file fakeroot git)
+# Every test: GoogleTest, the benchmark and OpenSSL to compare with; the
+# launcher's validator; the packages' checks (lintian, AppStream); the
+# 32-bit x86 suite (multilib, below) under qemu; the sanitizer and fuzz
+# builds (clang and its run-time); static analysis; the big-endian suite
+# (clang with the s390x libraries, below, and linker: not Debian's s390x g++,
+# which would remove the multilib packages); the benchmark's reading of the
+# 32-bit code (llvm-mca, python3); the native program on Wayland (a
+# headless compositor and Qt's Wayland plugin); and a clean Debian 13
+# system to run the README's commands in.
+tests=(googletest libgtest-dev libbenchmark-dev libssl-dev desktop-file-utils
+       lintian appstream appstream-compose qemu-user python3 llvm clang libclang-rt-dev
+       clang-tidy clang-format cppcheck binutils-s390x-linux-gnu weston qt6-wayland debootstrap)
 
 missing_from() {
   for package in "$@"; do
@@ -38,37 +54,93 @@ missing_from() {
     fi
   done
 }
-mapfile -t missing < <(missing_from "${packages[@]}")
-mapfile -t missing_wine < <(missing_from "${wine_packages[@]}")
-locale_missing=0
-locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' || locale_missing=1
 
-if [ ${#missing[@]} -gt 0 ] || [ ${#missing_wine[@]} -gt 0 ] || [ $locale_missing -eq 1 ]; then
+apt_updated=0
+# Installs those of the packages that are missing; the first argument says
+# whether with their recommendations.
+install_missing() {
+  local recommends=$1
+  shift
+  local missing
+  mapfile -t missing < <(missing_from "$@")
+  [ ${#missing[@]} -gt 0 ] || return 0
   if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing Debian packages: ${missing[*]} ${missing_wine[*]}" >&2
-    [ $locale_missing -eq 1 ] && echo "Missing locale: zh_CN.UTF-8" >&2
-    echo "Run this command as root." >&2
+    echo "Missing Debian packages: ${missing[*]}. Run this command as root." >&2
     exit 1
   fi
-  # wine32 is a package of the i386 architecture.
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
+    apt_updated=0
   fi
-  if [ ${#missing[@]} -gt 0 ] || [ ${#missing_wine[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]} ${missing_wine[*]}"
+  if [ $apt_updated -eq 0 ]; then
     apt-get update -qq
+    apt_updated=1
   fi
-  if [ ${#missing[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # A name this release's archive does not have: one line, not apt's errors.
+  local unknown=()
+  for package in "${missing[@]}"; do
+    apt-cache policy "$package" 2>/dev/null | grep -q 'Candidate: [^(]' || unknown+=("$package")
+  done
+  if [ ${#unknown[@]} -gt 0 ]; then
+    . /etc/os-release 2>/dev/null || true
+    echo "$0: ${PRETTY_NAME:-this system} has no package ${unknown[*]}; Quorvin is set up for Debian 12 and 13." >&2
+    exit 1
   fi
-  if [ ${#missing_wine[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing_wine[@]}" >/dev/null
-  fi
-  if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
-    # Wine takes its ANSI code page from the locale: zh_CN gives 936 (GBK).
-    sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-    locale-gen >/dev/null
-  fi
-fi
+  echo "Installing: ${missing[*]}"
+  local flags=(-y -qq)
+  [ "$recommends" = with-recommends ] || flags+=(--no-install-recommends)
+  DEBIAN_FRONTEND=noninteractive apt-get install "${flags[@]}" "${missing[@]}" >/dev/null
+}
 
-"$(dirname "$0")/enable-i386-binaries.sh"
+# Wine takes its ANSI code page from the locale: zh_CN gives 936 (GBK).
+chinese_locale() {
+  locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing locale: zh_CN.UTF-8. Run this command as root." >&2
+    exit 1
+  fi
+  sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  locale-gen >/dev/null
+}
+
+# The compiler's own run-times for other targets, named with its version.
+versioned_runtimes() {
+  local version
+  version=$(g++ -dumpversion)
+  version=${version%%.*}
+  # g++-N-multilib rather than g++-multilib, which Debian will not keep
+  # beside a cross compiler; the one link it adds is replaced in
+  # i686-linux-gnu.cmake.
+  install_missing without-recommends "g++-$version-multilib" "libstdc++-$version-dev-s390x-cross"
+}
+
+install_missing without-recommends "${compiler[@]}"
+case $set_name in
+  program)
+    install_missing without-recommends "${program[@]}"
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      install_missing without-recommends "${virtual_screen[@]}"
+    fi
+    ;;
+  windows)
+    install_missing without-recommends "${windows[@]}"
+    install_missing with-recommends "${wine[@]}"
+    chinese_locale
+    ./enable-i386-binaries.sh
+    ;;
+  release)
+    install_missing without-recommends "${program[@]}" "${release[@]}"
+    ;;
+  all)
+    install_missing without-recommends "${program[@]}" "${virtual_screen[@]}" "${windows[@]}" \
+      "${release[@]}" "${tests[@]}"
+    versioned_runtimes
+    install_missing with-recommends "${wine[@]}"
+    chinese_locale
+    ./enable-i386-binaries.sh
+    ;;
+  *)
+    echo "$usage" >&2
+    exit 2
+    ;;
+esac
