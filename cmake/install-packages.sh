@@ -78,8 +78,10 @@ install_missing() {
   fi
   # A name this release's archive does not have: one line, not apt's errors.
   local unknown=()
+  local candidate
   for package in "${missing[@]}"; do
-    apt-cache policy "$package" 2>/dev/null | grep -q 'Candidate: [^(]' || unknown+=("$package")
+    candidate=$(apt-cache policy "$package" 2>/dev/null | sed -n 's/^ *Candidate: //p')
+    [ -n "$candidate" ] && [ "$candidate" != "(none)" ] || unknown+=("$package")
   done
   if [ ${#unknown[@]} -gt 0 ]; then
     . /etc/os-release 2>/dev/null || true
