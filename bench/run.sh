@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Every figure of the README's performance section, in one run, on this
+# Every figure of bench/README.md, in one run, on this
 # machine: builds the three presets, then
 #   1. the engine beside OpenSSL's MD5 (64 KiB buffers, portable x86-64 build),
 #   2. the 32-bit build as compiled for Quorvin.exe, against the x86-64 one,
