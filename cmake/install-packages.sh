@@ -62,7 +62,7 @@ install_missing() {
   local recommends=$1
   shift
   local missing
-  mapfile -t missing < <(missing_from "$@")
+  mapfile -t missing < <(missing_from "$@" | awk '!seen[$0]++')
   [ ${#missing[@]} -gt 0 ] || return 0
   if [ "$(id -u)" -ne 0 ]; then
     echo "Missing Debian packages: ${missing[*]}. Run this command as root." >&2
