@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libssl-dev  # tests and benchmark
   g++-mingw-w64-i686                                   # the Windows build (and windres)
   qt6-base-dev                                         # the native program
+  weston qt6-wayland                                   # the native program on Wayland, tested
   desktop-file-utils                                   # its installed launcher, validated
   # The release packages: CPack's Debian package (dpkg-shlibdeps, file), the
   # zip's owners (fakeroot), and their checks.
