@@ -9,10 +9,12 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libssl-dev  # tests and benchmark
   g++-mingw-w64-i686                                   # the Windows build (and windres)
   qt6-base-dev                                         # the native program
+  zlib1g-dev                                           # the art program's PNG icons
   desktop-file-utils                                   # its installed launcher, validated
   # The release packages: CPack's Debian package (dpkg-shlibdeps, file), the
   # zip's owners (fakeroot), and their checks.
   dpkg-dev file fakeroot lintian appstream
+  appstream-compose                                    # the catalog software centres read
   # The 32-bit x86 tests. g++-12-multilib rather than g++-multilib, which
   # Debian will not keep beside a cross compiler; the one link it adds is
   # replaced in cmake/i686-linux-gnu.cmake.
