@@ -195,7 +195,9 @@ TEST(InstalledIcons, EverySizeAndTheScalableOneWithTheIconFilesPixelsAtItsSizes)
             for (int x = 0; x < png.width(); ++x) {
                 const std::size_t at =
                     static_cast<std::size_t>(y) * side + static_cast<std::size_t>(x);
-                differing += at >= image->second.size() || png.pixel(x, y) != image->second[at];
+                if (at >= image->second.size() || png.pixel(x, y) != image->second[at]) {
+                    ++differing;
+                }
             }
         }
         EXPECT_EQ(differing, 0) << "pixels of " << path << " differ from the icon file's " << size

@@ -67,10 +67,11 @@ appstream_valid() {
 appstream_composes() {
   local output catalog
   output=$(appstreamcli compose --no-net --no-color --print-report=full --origin=quorvin \
-    --result-root="$scratch/compose" "$scratch/root" 2>&1) || { echo "$output"; return 1; }
+    --result-root="$scratch/compose" --data-dir="$scratch/catalog" "$scratch/root" 2>&1) ||
+    { echo "$output"; return 1; }
   echo "$output"
   ! sed 's/\x1b\[[0-9;]*m//g' <<<"$output" | grep -E '^ *[EW]: ' || return 1
-  catalog=$(zcat "$scratch"/compose/share/swcatalog/xml/*.xml.gz)
+  catalog=$(zcat "$scratch/catalog/quorvin.xml.gz")
   for size in 64 128; do
     grep -F "<icon type=\"cached\" width=\"$size\" height=\"$size\">" <<<"$catalog" ||
       { echo "no cached icon of $size pixels in the catalog"; return 1; }
