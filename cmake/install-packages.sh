@@ -21,8 +21,9 @@ set_name=$1
 compiler=(cmake ninja-build g++ pkg-config)
 # quorvin, with its dialog compiled from the resource script by the mingw
 # windres, which runs the mingw compiler as its preprocessor; Qt's X
-# window-system plugin (a Wayland desktop runs it through XWayland).
-program=(qt6-base-dev qt6-qpa-plugins g++-mingw-w64-i686)
+# window-system plugin (a Wayland desktop runs it through XWayland); zlib,
+# with which the art program writes the icons as PNG.
+program=(qt6-base-dev qt6-qpa-plugins g++-mingw-w64-i686 zlib1g-dev)
 # A virtual screen and its screenshot, for a machine without a display; and a
 # Chinese font, without which the texts show as boxes.
 virtual_screen=(xvfb xauth imagemagick fonts-noto-cjk)

@@ -54,7 +54,7 @@ WPARAM CommandParameter(int id) { return static_cast<WPARAM>(static_cast<WORD>(i
 }  // namespace
 
 DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes resourceImage,
-                           DLGPROC procedure)
+                           ResourceBytes doubleSizeImage, DLGPROC procedure)
     : QDialog(nullptr, kWindowFlags), procedure_(procedure) {
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     // The face is a Windows alias ("MS Shell Dlg"); the desktop's own face
@@ -74,7 +74,7 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes r
     }
 
     for (const DialogControlTemplate& control : dialogTemplate.controls) {
-        QWidget* widget = MakeControl(control, resourceImage);
+        QWidget* widget = MakeControl(control, resourceImage, doubleSizeImage);
         if (widget == nullptr) {
             complete_ = false;
             continue;
@@ -85,7 +85,7 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes r
 }
 
 QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
-                                   ResourceBytes resourceImage) {
+                                   ResourceBytes resourceImage, ResourceBytes doubleSizeImage) {
     const QString text = QString::fromUtf8(control.text);
     switch (control.kind) {
     case ControlKind::Edit:
@@ -123,16 +123,22 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
     }
     case ControlKind::Picture: {
         // The picture keeps its frame: the bitmap is drawn at its own size
-        // from the frame's top-left corner and clipped to the frame.
+        // from the frame's top-left corner and clipped to the frame. From
+        // 150 % a bitmap drawn at twice the size takes its place, at the
+        // same size in the dialog's pixels.
         ResourceBytes bitmapData;
         std::vector<std::uint8_t> bitmapFile;
         QImage image;
-        if (!FindResourceData(resourceImage, kResourceTypeBitmap, control.bitmapNumber,
-                              bitmapData) ||
+        const bool doubleSize =
+            devicePixelRatioF() >= 1.5 && FindResourceData(doubleSizeImage, kResourceTypeBitmap,
+                                                           control.bitmapNumber, bitmapData);
+        if ((!doubleSize && !FindResourceData(resourceImage, kResourceTypeBitmap,
+                                              control.bitmapNumber, bitmapData)) ||
             !BitmapFileFromResource(bitmapData, bitmapFile) ||
             !image.loadFromData(bitmapFile.data(), static_cast<int>(bitmapFile.size()), "BMP")) {
             return nullptr;
         }
+        image.setDevicePixelRatio(doubleSize ? 2 : 1);
         auto* picture = new QLabel(this);
         picture->setPixmap(QPixmap::fromImage(image));
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);

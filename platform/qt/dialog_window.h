@@ -18,9 +18,10 @@
 
 class DialogWindow : public QDialog {
 public:
-    // `resourceImage` holds the bitmaps the template's pictures name.
+    // `resourceImage` holds the bitmaps the template's pictures name, and
+    // `doubleSizeImage` those drawn at twice the size for dense screens.
     DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes resourceImage,
-                 DLGPROC procedure);
+                 ResourceBytes doubleSizeImage, DLGPROC procedure);
 
     // False when a picture's bitmap could not be read.
     bool IsComplete() const { return complete_; }
@@ -44,7 +45,8 @@ private:
         QWidget* widget;
     };
 
-    QWidget* MakeControl(const DialogControlTemplate& control, ResourceBytes resourceImage);
+    QWidget* MakeControl(const DialogControlTemplate& control, ResourceBytes resourceImage,
+                         ResourceBytes doubleSizeImage);
     void SendCommand(int id, const QWidget* control);
 
     DLGPROC procedure_;

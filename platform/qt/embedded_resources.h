@@ -5,3 +5,5 @@
 #include "platform/qt/resource_image.h"
 
 ResourceBytes EmbeddedResourceImage();
+// Its bitmaps drawn at twice the size, under the same numbers.
+ResourceBytes EmbeddedDoubleSizeImage();

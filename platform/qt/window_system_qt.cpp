@@ -89,7 +89,7 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, LPCSTR templateName, HWND /*owne
     // EndDialog ends a loop.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    DialogWindow dialog(dialogTemplate, image, dialogProc);
+    DialogWindow dialog(dialogTemplate, image, EmbeddedDoubleSizeImage(), dialogProc);
     if (!dialog.IsComplete()) {
         return kFailed;
     }

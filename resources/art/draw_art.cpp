@@ -1,17 +1,29 @@
 // Draws Quorvin's artwork: the application icon (a folded-corner document
 // carrying a check mark) and the small wordmark logo shown in the dialog.
 //
-//   draw_art OUT_LOGO_BMP OUT_ICO
+//   draw_art OUT_LOGO_BMP OUT_LOGO_2X_BMP OUT_ICO
+//   draw_art --icon-theme OUT_DIR NAME SIZE...
 //
-// Everything is integer arithmetic so the files come out byte-identical on
-// every host; the outputs are checked in, and rebuilding must not churn them.
+// The first form draws the logo, the logo at twice the size for dense
+// screens, and the Windows icon file. Everything is integer arithmetic so
+// the files come out byte-identical on every host; they are checked in, and
+// rebuilding must not churn them. The second form draws the icon for a
+// freedesktop icon theme: OUT_DIR/<S>x<S>/apps/NAME.png at each SIZE, and
+// OUT_DIR/scalable/apps/NAME.svg, from the same geometry as the icon file.
+#include <zlib.h>
+
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <span>
+#include <string>
 #include <string_view>
+#include <system_error>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -152,6 +164,40 @@ constexpr MarkGeometry kMark48{
     Px(41), Px(46), Px(13),
     Px(2),  Px(1),  {{{Px(14), Px(28)}, {Px(21), Px(35)}, {Px(34), Px(20)}}},
     Px(3),  {},     Px(1)};
+
+// Above 48 pixels the mark is drawn from this geometry, laid out on 256
+// pixels and scaled down to the size asked for: the scalable icon is this
+// geometry too. Its edges lie on multiples of 4, whole pixels at 64.
+constexpr MarkGeometry kMarkLarge{
+    256,     Px(36),  Px(8),
+    Px(220), Px(248), Px(68),
+    Px(12),  Px(4),   {{{Px(76), Px(148)}, {Px(112), Px(184)}, {Px(180), Px(108)}}},
+    Px(16),  {},      Px(4)};
+
+// The mark for `size` pixels: tuned by hand up to 48, scaled from the large
+// geometry above that.
+MarkGeometry MarkOfSize(int size) {
+    for (const MarkGeometry& tuned : {kMark16, kMark24, kMark32, kMark48}) {
+        if (tuned.size == size) {
+            return tuned;
+        }
+    }
+    const auto scale = [size](int units) { return units * size / kMarkLarge.size; };
+    const auto scalePoint = [&scale](Point p) { return Point{scale(p.x), scale(p.y)}; };
+    const MarkGeometry& g = kMarkLarge;
+    return {size,
+            scale(g.pageLeft),
+            scale(g.pageTop),
+            scale(g.pageRight),
+            scale(g.pageBottom),
+            scale(g.fold),
+            scale(g.cornerRadius),
+            scale(g.outline),
+            {scalePoint(g.check[0]), scalePoint(g.check[1]), scalePoint(g.check[2])},
+            scale(g.checkHalfWidth),
+            {},
+            scale(g.checkShadow)};
+}
 
 // What a point of the mark belongs to, listed from back to front.
 enum class Role : std::uint8_t { None, Body, Rim, Fold, Shadow, Check, Count };
@@ -661,38 +707,245 @@ void PutOver(Image& image, int x, int y, Rgb c, int alpha) {
               ToByte(Mix(c.b, under.b, alpha, kOpaque)), kOpaque});
 }
 
-Image DrawLogo() {
-    constexpr int kWidth = 99;
-    constexpr int kHeight = 29;
-    constexpr int kMarkLeft = 3;
-    constexpr int kMarkTop = (kHeight - kMark24.size + 1) / 2;
-    constexpr int kTextGap = 5;
-    constexpr int kCapTop = 8;
-    Image logo = MakeImage(kWidth, kHeight, {kDialogFace.r, kDialogFace.g, kDialogFace.b, kOpaque});
+constexpr int kLogoWidth = 99;
+constexpr int kLogoHeight = 29;
+constexpr int kLogoMarkLeft = 3;
+constexpr int kLogoMarkTop = (kLogoHeight - kMark24.size + 1) / 2;
+constexpr int kLogoTextLeft = kLogoMarkLeft + kMark24.size + 5;
+constexpr int kLogoCapTop = 8;
+constexpr int kHalfInk = (kOpaque + 1) / 2;
 
-    const Image mark = DrawMark(kMark24).colour;
+// The mark put over the logo's paper, its top-left corner at (left, top).
+void PutMark(Image& logo, const MarkGeometry& g, int left, int top) {
+    const Image mark = DrawMark(g).colour;
     for (int y = 0; y < mark.height; ++y) {
         for (int x = 0; x < mark.width; ++x) {
             const Rgba c = Pixel(mark, x, y);
-            PutOver(logo, kMarkLeft + x, kMarkTop + y, {c.r, c.g, c.b}, c.a);
+            PutOver(logo, left + x, top + y, {c.r, c.g, c.b}, c.a);
         }
     }
+}
 
-    const int textLeft = kMarkLeft + kMark24.size + kTextGap;
-    for (std::size_t row = 0; row < kWordmark.size(); ++row) {
-        const std::string_view line = kWordmark[row];
-        for (std::size_t column = 0; column < line.size(); ++column) {
-            const int x = textLeft + static_cast<int>(column);
-            const int y = kCapTop + static_cast<int>(row);
-            if (line[column] == '#') {
+char WordmarkCell(int column, int row) {
+    if (row < 0 || row >= static_cast<int>(kWordmark.size())) {
+        return '.';
+    }
+    const std::string_view line = kWordmark[static_cast<std::size_t>(row)];
+    return column >= 0 && column < static_cast<int>(line.size())
+               ? line[static_cast<std::size_t>(column)]
+               : '.';
+}
+
+Image DrawLogo() {
+    Image logo =
+        MakeImage(kLogoWidth, kLogoHeight, {kDialogFace.r, kDialogFace.g, kDialogFace.b, kOpaque});
+    PutMark(logo, kMark24, kLogoMarkLeft, kLogoMarkTop);
+    for (int row = 0; row < static_cast<int>(kWordmark.size()); ++row) {
+        for (int column = 0; column < static_cast<int>(kWordmark[0].size()); ++column) {
+            const int x = kLogoTextLeft + column;
+            const int y = kLogoCapTop + row;
+            if (WordmarkCell(column, row) == '#') {
                 PutOver(logo, x, y, kInk, kOpaque);
             }
-            if (line[column] == '+') {
-                PutOver(logo, x, y, kInk, (kOpaque + 1) / 2);
+            if (WordmarkCell(column, row) == '+') {
+                PutOver(logo, x, y, kInk, kHalfInk);
             }
         }
     }
     return logo;
+}
+
+// The logo's mark at twice the size: the page of the 24-pixel mark, whose
+// corners and rim it doubles, with its check drawn as a stroke along the
+// middle of the 24-pixel one's pixels. (The 48-pixel icon leaves a margin
+// around its page, which would shrink the mark in the logo.)
+constexpr MarkGeometry kLogoMark48{48,
+                                   Px(6),
+                                   Px(0),
+                                   Px(42),
+                                   Px(48),
+                                   Px(14),
+                                   Px(1),
+                                   Px(2),
+                                   {{{Px(12) + kHalfPixel, Px(28) + kHalfPixel},
+                                     {Px(19), Px(35) + 2},
+                                     {Px(33) + kHalfPixel, Px(21)}}},
+                                   Px(3),
+                                   {},
+                                   Px(2)};
+
+// The logo for screens of 150 % and more: the same layout at twice the
+// size, with the mark drawn for 48 pixels. Each letter cell becomes 2 x 2
+// pixels. A half-inked cell rounds a curve: at this size it is cut along
+// its diagonal, inked on the side of its inked neighbours, so the curve
+// steps half as coarsely instead of blurring; one whose neighbours do not
+// say which side stays half-inked.
+Image DrawLogoAtTwiceTheSize() {
+    constexpr int kScale = 2;
+    Image logo = MakeImage(kScale * kLogoWidth, kScale * kLogoHeight,
+                           {kDialogFace.r, kDialogFace.g, kDialogFace.b, kOpaque});
+    PutMark(logo, kLogoMark48, kScale * kLogoMarkLeft, kScale * kLogoMarkTop);
+    const auto inked = [](int column, int row) { return WordmarkCell(column, row) == '#'; };
+    for (int row = 0; row < static_cast<int>(kWordmark.size()); ++row) {
+        for (int column = 0; column < static_cast<int>(kWordmark[0].size()); ++column) {
+            const char cell = WordmarkCell(column, row);
+            if (cell == '.') {
+                continue;
+            }
+            // The corner of the cell left as paper: away from the inked
+            // neighbour across and the one up or down, when there is one of each.
+            const bool left = inked(column - 1, row);
+            const bool right = inked(column + 1, row);
+            const bool above = inked(column, row - 1);
+            const bool below = inked(column, row + 1);
+            const bool cut = cell == '+' && left != right && above != below;
+            const int paperX = left ? 1 : 0;
+            const int paperY = above ? 1 : 0;
+            for (int dy = 0; dy < kScale; ++dy) {
+                for (int dx = 0; dx < kScale; ++dx) {
+                    int alpha = kOpaque;
+                    if (cell == '+') {
+                        const bool paper = dx == paperX && dy == paperY;
+                        const bool ink = dx != paperX && dy != paperY;
+                        alpha = !cut ? kHalfInk : paper ? 0 : ink ? kOpaque : kHalfInk;
+                    }
+                    PutOver(logo, kScale * (kLogoTextLeft + column) + dx,
+                            kScale * (kLogoCapTop + row) + dy, kInk, alpha);
+                }
+            }
+        }
+    }
+    return logo;
+}
+
+// ---------------------------------------------------------------- the icon theme
+
+void Put32BigEndian(Bytes& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
+    }
+}
+
+void PutPngChunk(Bytes& out, std::string_view type, const Bytes& data) {
+    Put32BigEndian(out, static_cast<std::uint32_t>(data.size()));
+    const std::size_t typeStart = out.size();
+    out.insert(out.end(), type.begin(), type.end());
+    out.insert(out.end(), data.begin(), data.end());
+    const uLong crc = crc32(0, out.data() + typeStart, static_cast<uInt>(out.size() - typeStart));
+    Put32BigEndian(out, static_cast<std::uint32_t>(crc));
+}
+
+std::uint8_t Difference(std::uint8_t value, std::uint8_t from) {
+    return static_cast<std::uint8_t>(value - from);  // modulo 256, as PNG's filters are
+}
+
+// Straight (not premultiplied) alpha, as PNG stores it and as the mark is
+// drawn. Each row is stored as its difference from the row above, which the
+// mark's upright edges and gentle gradient make mostly zeros. Empty when
+// zlib fails.
+Bytes EncodePng(const Image& image) {
+    constexpr std::uint8_t kBitDepth = 8;
+    constexpr std::uint8_t kColourTypeRgba = 6;
+    constexpr std::uint8_t kFilterUp = 2;
+    Bytes header;
+    Put32BigEndian(header, static_cast<std::uint32_t>(image.width));
+    Put32BigEndian(header, static_cast<std::uint32_t>(image.height));
+    header.insert(header.end(), {kBitDepth, kColourTypeRgba, 0, 0, 0});  // deflate, no interlace
+
+    Bytes rows;
+    for (int y = 0; y < image.height; ++y) {
+        rows.push_back(kFilterUp);
+        for (int x = 0; x < image.width; ++x) {
+            const Rgba c = Pixel(image, x, y);
+            const Rgba up = y > 0 ? Pixel(image, x, y - 1) : Rgba{0, 0, 0, 0};
+            rows.insert(rows.end(), {Difference(c.r, up.r), Difference(c.g, up.g),
+                                     Difference(c.b, up.b), Difference(c.a, up.a)});
+        }
+    }
+    uLongf compressedSize = compressBound(static_cast<uLong>(rows.size()));
+    Bytes compressed(compressedSize);
+    if (compress2(compressed.data(), &compressedSize, rows.data(), static_cast<uLong>(rows.size()),
+                  Z_BEST_COMPRESSION) != Z_OK) {
+        return {};
+    }
+    compressed.resize(compressedSize);
+
+    Bytes out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    PutPngChunk(out, "IHDR", header);
+    PutPngChunk(out, "IDAT", compressed);
+    PutPngChunk(out, "IEND", {});
+    return out;
+}
+
+std::string HexColour(Rgb c) {
+    std::array<char, 8> text{};
+    static_cast<void>(std::snprintf(text.data(), text.size(), "#%02x%02x%02x", c.r, c.g, c.b));
+    return text.data();
+}
+
+// A length in eighths of a pixel, in pixels: at most three decimals, exact.
+std::string Pixels(int units) {
+    std::string text = std::to_string(units / kUnitsPerPixel);
+    const int eighths = units % kUnitsPerPixel;
+    if (eighths != 0) {
+        const std::string fraction = std::to_string(eighths * 1000 / kUnitsPerPixel);
+        text += "." + std::string(3 - fraction.size(), '0') + fraction;
+        text.erase(text.find_last_not_of('0') + 1);
+    }
+    return text;
+}
+
+std::string PointText(Point p) { return Pixels(p.x) + "," + Pixels(p.y); }
+
+// The page's outline: three corners rounded, the top-right one cut off.
+std::string PagePath(const MarkGeometry& g) {
+    const std::string r = Pixels(g.cornerRadius);
+    const std::string arc = " A" + r + "," + r + " 0 0 1 ";
+    return "M" + PointText({g.pageLeft, g.pageTop + g.cornerRadius}) + arc +
+           PointText({g.pageLeft + g.cornerRadius, g.pageTop}) + " H" +
+           Pixels(g.pageRight - g.fold) + " L" + PointText({g.pageRight, g.pageTop + g.fold}) +
+           " V" + Pixels(g.pageBottom - g.cornerRadius) + arc +
+           PointText({g.pageRight - g.cornerRadius, g.pageBottom}) + " H" +
+           Pixels(g.pageLeft + g.cornerRadius) + arc +
+           PointText({g.pageLeft, g.pageBottom - g.cornerRadius}) + " Z";
+}
+
+std::string RectText(int left, int top, int right, int bottom, Rgb fill) {
+    return "<rect x=\"" + Pixels(left) + "\" y=\"" + Pixels(top) + "\" width=\"" +
+           Pixels(right - left) + "\" height=\"" + Pixels(bottom - top) + "\" fill=\"" +
+           HexColour(fill) + "\"/>\n";
+}
+
+// The mark as the raster draws it, painted back to front and clipped to the
+// page: the body's gradient, the fold with its two rim edges, the rim (the
+// inner half of a stroke along the outline), the check's shadow, the check.
+std::string DrawMarkSvg(const MarkGeometry& g) {
+    const std::string size = std::to_string(g.size);
+    const std::string page = PagePath(g);
+    const std::string check =
+        "M" + PointText(g.check[0]) + " L" + PointText(g.check[1]) + " L" + PointText(g.check[2]);
+    const std::string stroke = "fill=\"none\" stroke-width=\"" + Pixels(2 * g.checkHalfWidth) +
+                               "\" stroke-linecap=\"round\" stroke-linejoin=\"round\"";
+    const int foldLeft = g.pageRight - g.fold;
+    const int foldBottom = g.pageTop + g.fold;
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + size + "\" height=\"" + size +
+           "\" viewBox=\"0 0 " + size + " " + size +
+           "\">\n<defs>\n<clipPath id=\"page\"><path d=\"" + page +
+           "\"/></clipPath>\n<linearGradient id=\"body\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" "
+           "y1=\"" +
+           Pixels(g.pageTop) + "\" x2=\"0\" y2=\"" + Pixels(g.pageBottom) +
+           "\">\n<stop offset=\"0\" stop-color=\"" + HexColour(kBodyTop) +
+           "\"/>\n<stop offset=\"1\" stop-color=\"" + HexColour(kBodyBottom) +
+           "\"/>\n</linearGradient>\n</defs>\n<g clip-path=\"url(#page)\">\n<path d=\"" + page +
+           "\" fill=\"url(#body)\"/>\n" +
+           RectText(foldLeft, g.pageTop, g.pageRight, foldBottom, kFold) +
+           RectText(foldLeft, g.pageTop, foldLeft + g.outline, foldBottom, kRim) +
+           RectText(foldLeft, foldBottom - g.outline, g.pageRight, foldBottom, kRim) +
+           "<path d=\"" + page + "\" fill=\"none\" stroke=\"" + HexColour(kRim) +
+           "\" stroke-width=\"" + Pixels(2 * g.outline) + "\"/>\n<path d=\"" + check +
+           "\" transform=\"translate(0 " + Pixels(g.checkShadow) + ")\" stroke=\"" +
+           HexColour(kShadow) + "\" " + stroke + "/>\n<path d=\"" + check + "\" stroke=\"" +
+           HexColour(kCheck) + "\" " + stroke + "/>\n</g>\n</svg>\n";
 }
 
 // ---------------------------------------------------------------- main
@@ -738,22 +991,72 @@ Bytes DrawIcon() {
     });
 }
 
+// The icon theme's files under `folder`, NAME.png at each size and NAME.svg.
+bool DrawIconTheme(const std::filesystem::path& folder, const std::string& name,
+                   std::span<const int> sizes) {
+    const auto write = [&](const std::string& subfolder, const std::string& file,
+                           const Bytes& bytes) {
+        const std::filesystem::path path = folder / subfolder / "apps";
+        std::error_code error;
+        std::filesystem::create_directories(path, error);
+        const bool written = !bytes.empty() && !error && WriteFile((path / file).c_str(), bytes);
+        if (!written) {
+            static_cast<void>(
+                std::fprintf(stderr, "draw_art: cannot write %s\n", (path / file).c_str()));
+        }
+        return written;
+    };
+    for (const int size : sizes) {
+        const std::string square = std::to_string(size) + "x" + std::to_string(size);
+        if (!write(square, name + ".png", EncodePng(DrawMark(MarkOfSize(size)).colour))) {
+            return false;
+        }
+    }
+    const std::string svg = DrawMarkSvg(kMarkLarge);
+    return write("scalable", name + ".svg", Bytes(svg.begin(), svg.end()));
+}
+
+// Sizes of icons a theme can hold: up to 1024 pixels a side.
+constexpr int kLargestIcon = 1024;
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
+    const std::span<char*> arguments(argv, static_cast<std::size_t>(argc));
+    if (argc >= 5 && std::string_view(arguments[1]) == "--icon-theme") {
+        std::vector<int> sizes;
+        for (const std::string_view text : arguments.subspan(4)) {
+            int size = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
+            if (error != std::errc() || end != text.data() + text.size() || size <= 0 ||
+                size > kLargestIcon) {
+                static_cast<void>(
+                    std::fprintf(stderr, "draw_art: no icon size: %s\n", text.data()));
+                return 2;
+            }
+            sizes.push_back(size);
+        }
+        return DrawIconTheme(arguments[2], arguments[3], sizes) ? 0 : 1;
+    }
+    if (argc != 4) {
         // A diagnostic that cannot be written has nowhere else to go; the exit
         // status still reports the failure.
-        static_cast<void>(std::fputs("usage: draw_art OUT_LOGO_BMP OUT_ICO\n", stderr));
+        static_cast<void>(
+            std::fputs("usage: draw_art OUT_LOGO_BMP OUT_LOGO_2X_BMP OUT_ICO\n"
+                       "       draw_art --icon-theme OUT_DIR NAME SIZE...\n",
+                       stderr));
         return 2;
     }
-    if (!WriteFile(argv[1], EncodeBmp(DrawLogo()))) {
-        static_cast<void>(std::fprintf(stderr, "draw_art: cannot write %s\n", argv[1]));
-        return 1;
-    }
-    if (!WriteFile(argv[2], DrawIcon())) {
-        static_cast<void>(std::fprintf(stderr, "draw_art: cannot write %s\n", argv[2]));
-        return 1;
+    const std::array<std::pair<const char*, Bytes>, 3> files{{
+        {arguments[1], EncodeBmp(DrawLogo())},
+        {arguments[2], EncodeBmp(DrawLogoAtTwiceTheSize())},
+        {arguments[3], DrawIcon()},
+    }};
+    for (const auto& [path, bytes] : files) {
+        if (!WriteFile(path, bytes)) {
+            static_cast<void>(std::fprintf(stderr, "draw_art: cannot write %s\n", path));
+            return 1;
+        }
     }
     return 0;
 }

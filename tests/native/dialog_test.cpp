@@ -372,4 +372,24 @@ TEST(NativeScreenshot, TheDialogAfterACompute) {
     });
 }
 
+// Run on its own with QT_SCALE_FACTOR=2 (see tests/CMakeLists.txt): the
+// screen's ratio is set before the application starts.
+TEST(NativeDoubleDensity, TheLogoIsTheBitmapDrawnAtTwiceTheSizeInTheSamePlace) {
+    const QImage logo =
+        QImage(QUORVIN_SOURCE_DIR "/resources/logo-2x.bmp").convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(logo.size(), QSize(198, 58));
+    program::ScratchFolder scratch;
+    const std::string path = scratch.Write("示例文件.bin", SampleBytes(5000));
+    RunProgram([&](QDialog& dialog) {
+        ASSERT_EQ(dialog.devicePixelRatioF(), 2.0) << "run with QT_SCALE_FACTOR=2";
+        Compute(dialog, path);
+        const QImage shown = dialog.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QDir().mkpath(QUORVIN_SCREENSHOT_DIR);
+        EXPECT_TRUE(shown.save(QUORVIN_SCREENSHOT_DIR "/quorvin-native-200.png"));
+        EXPECT_EQ(shown.size(), QSize(894, 254)) << "the dialog's 447 x 127, doubled";
+        EXPECT_EQ(shown.copy(QRect(QPoint(666, 156), logo.size())), logo)
+            << "the logo's frame, (333, 78), doubled";
+    });
+}
+
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the release packages as a user gets them, from the files inside
 # them: the Debian package's exact contents, lintian's and AppStream's
-# verdicts, the hardening of the program it installs, that the extracted
+# verdicts (its validator's and its composer's, which builds the catalogs
+# software centres read), the hardening of the program it installs, that the extracted
 # program starts and waits in its dialog, and that apt would install it
 # here; the zip's exact contents, its read-me's form, the executable checks
 # on the Quorvin.exe inside it and that copy under Wine; and SHA256SUMS.
@@ -40,16 +41,41 @@ same_lines() {  # same_lines EXPECTED ACTUAL: equal, or the difference shown
 }
 
 deb_files() {
-  same_lines "./usr/bin/quorvin
+  # The icons are those the release build drew, at the sizes its list names.
+  local icons
+  icons=$(cd "$release/linux/platform/qt" && find hicolor -type f | sed 's|^|./usr/share/icons/|')
+  same_lines "$(LC_ALL=C sort <<<"./usr/bin/quorvin
 ./usr/share/applications/quorvin.desktop
 ./usr/share/doc/quorvin/changelog.gz
 ./usr/share/doc/quorvin/copyright
-./usr/share/icons/hicolor/16x16/apps/quorvin.png
-./usr/share/icons/hicolor/32x32/apps/quorvin.png
-./usr/share/icons/hicolor/48x48/apps/quorvin.png
+$icons
 ./usr/share/man/man1/quorvin.1.gz
-./usr/share/metainfo/org.quorvin.quorvin.metainfo.xml" \
+./usr/share/metainfo/org.quorvin.quorvin.metainfo.xml")" \
     "$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$')"
+}
+# The validator at its most exacting: not even a note. It says
+# "Validation was successful." alone only when it has nothing to say.
+appstream_valid() {
+  local output
+  output=$(appstreamcli validate --pedantic --no-net --no-color "$scratch"/root/usr/share/metainfo/*.xml 2>&1)
+  echo "$output"
+  grep -q 'Validation was successful\.$' <<<"$output"
+}
+# The composer over the package's tree, as a distribution's catalog is
+# built: no error, no warning, and the icon cached at the sizes software
+# centres show, 64 and 128 pixels.
+appstream_composes() {
+  local output catalog
+  output=$(appstreamcli compose --no-net --no-color --print-report=full --origin=quorvin \
+    --result-root="$scratch/compose" --data-dir="$scratch/catalog" "$scratch/root" 2>&1) ||
+    { echo "$output"; return 1; }
+  echo "$output"
+  ! sed 's/\x1b\[[0-9;]*m//g' <<<"$output" | grep -E '^ *[EW]: ' || return 1
+  catalog=$(zcat "$scratch/catalog/quorvin.xml.gz")
+  for size in 64 128; do
+    grep -F "<icon type=\"cached\" width=\"$size\" height=\"$size\">" <<<"$catalog" ||
+      { echo "no cached icon of $size pixels in the catalog"; return 1; }
+  done
 }
 starts_and_waits_offscreen() {
   local status=0
@@ -77,7 +103,8 @@ check "SHA256SUMS matches both packages" bash -c "cd '$release' && sha256sum --c
 dpkg-deb -x "$deb" "$scratch/root"
 check ".deb holds exactly the program, launcher, icons, metainfo, manual and documents" deb_files
 check "lintian finds no error or warning" lintian --fail-on error,warning "$deb"
-check "the metainfo is valid AppStream" appstreamcli validate --no-net "$scratch"/root/usr/share/metainfo/*.xml
+check "the metainfo is valid AppStream, pedantically" appstream_valid
+check "AppStream's composer lists the program with its icon at 64 and 128 pixels" appstream_composes
 check "the installed quorvin is hardened" "$source_dir/cmake/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
 check "the installed quorvin starts offscreen and waits in its dialog" starts_and_waits_offscreen
 check "apt would install the .deb on this system" apt_would_install
