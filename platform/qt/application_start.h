@@ -7,7 +7,7 @@
 
 // Makes the application object in `application`. Where Qt can start none of
 // the platforms it tries (a display named but not answering, a platform
-// that does not exist), prints one line naming what was tried and ends the
-// process with status 1, as a dialog that cannot be created ends it,
+// that does not exist), ends the process with status 1, as a dialog that
+// cannot be created ends it, and one line on stderr after Qt's warnings,
 // instead of Qt's abort.
 void StartApplication(std::optional<QApplication>& application);
