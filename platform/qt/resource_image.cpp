@@ -6,8 +6,9 @@
 
 #include <QString>
 
-#include <array>
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 
 namespace {
 
@@ -40,13 +41,12 @@ struct KnownControl {
     ControlKind kind;
 };
 constexpr std::uint32_t kFieldStyle = kShownChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
-constexpr std::array kKnownControls = {
-    KnownControl{kEditClassAtom, kFieldStyle, ControlKind::Edit},
-    KnownControl{kEditClassAtom, kFieldStyle | ES_READONLY, ControlKind::ReadOnlyEdit},
-    KnownControl{kButtonClassAtom, kShownChild | WS_TABSTOP, ControlKind::PushButton},
-    KnownControl{kButtonClassAtom, kShownChild | BS_GROUPBOX, ControlKind::GroupBox},
-    KnownControl{kStaticClassAtom, kShownChild | SS_BITMAP | SS_REALSIZEIMAGE,
-                 ControlKind::Picture},
+constexpr KnownControl kKnownControls[] = {
+    {kEditClassAtom, kFieldStyle, ControlKind::Edit},
+    {kEditClassAtom, kFieldStyle | ES_READONLY, ControlKind::ReadOnlyEdit},
+    {kButtonClassAtom, kShownChild | WS_TABSTOP, ControlKind::PushButton},
+    {kButtonClassAtom, kShownChild | BS_GROUPBOX, ControlKind::GroupBox},
+    {kStaticClassAtom, kShownChild | SS_BITMAP | SS_REALSIZEIMAGE, ControlKind::Picture},
 };
 
 // A name-or-number field that holds a number: 0xFFFF, then the number,
@@ -59,12 +59,11 @@ constexpr std::uint32_t Numbered(std::uint16_t number) {
 
 // A class by name has no atom, and is none of them.
 const KnownControl* FindKnownControl(std::uint32_t classField, std::uint32_t style) {
-    for (const KnownControl& known : kKnownControls) {
-        if (Numbered(known.classAtom) == classField && known.style == style) {
-            return &known;
-        }
-    }
-    return nullptr;
+    const KnownControl* found =
+        std::ranges::find_if(kKnownControls, [&](const KnownControl& known) {
+            return Numbered(known.classAtom) == classField && known.style == style;
+        });
+    return found != std::end(kKnownControls) ? found : nullptr;
 }
 
 // A read position in a byte range. A read past the end clears `ok` and
@@ -116,13 +115,9 @@ std::string ReadText(Reader& reader) {
     return QString::fromStdU16String(text).toStdString();
 }
 
+// x, y, width and height: a braced list is read left to right.
 DialogUnitRect ReadRect(Reader& reader) {
-    DialogUnitRect rect;
-    rect.x = ReadSigned16(reader);
-    rect.y = ReadSigned16(reader);
-    rect.width = ReadSigned16(reader);
-    rect.height = ReadSigned16(reader);
-    return rect;
+    return {ReadSigned16(reader), ReadSigned16(reader), ReadSigned16(reader), ReadSigned16(reader)};
 }
 
 }  // namespace
