@@ -2,7 +2,10 @@
 //
 // The kind of file and its size come from one fstat of the opened file, not
 // from a separate look at the path, so a path that is swapped between the
-// check and the open cannot slip something else past the check.
+// check and the open cannot slip something else past the check. A regular
+// file's size is still checked for a sign: it is signed in the stat record
+// and is whatever the file system reports (a FUSE server's or a network
+// redirector's own number), and the size given back is unsigned.
 #include "checksum/file_input.h"
 
 #ifdef _WIN32

@@ -91,7 +91,6 @@ struct OPENFILENAMEA {
 inline constexpr DWORD OPENFILENAME_SIZE_VERSION_400A =
     offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 
-inline constexpr DWORD OFN_NOCHANGEDIR = 0x00000008;
 inline constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
 inline constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -189,6 +190,30 @@ TEST_F(ComputeChangingFile, AFileThatShrinksOrGrowsBeforeTheReadGivesTheReadFail
         EXPECT_EQ(EventsOf(Call::MessageBox).size(), 1u);
         ExpectBusyTextFirstAndResultLast();
     }
+}
+
+// Bytes this process has read so far, through any file (Linux's count).
+std::uint64_t BytesReadByProcess() {
+    std::ifstream counts("/proc/self/io");
+    std::string name;
+    std::uint64_t value = 0;
+    while (counts >> name >> value && name != "rchar:") {
+    }
+    return value;
+}
+
+// A file that keeps growing while it is read (a log being written, a
+// download) is given up as soon as more than its size has been read, not
+// followed for as long as it grows.
+TEST_F(ComputeChangingFile, AFileGrownByGibibytesIsGivenUpJustPastItsSize) {
+    const std::string path = WriteSparseFile("growing", kNoticeThreshold);
+    window_double::OnMessageBox([&] {
+        const std::uint64_t grown = kNoticeThreshold + (std::uint64_t{4} << 30);
+        ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(grown)), 0);
+    });
+    const std::uint64_t readBefore = BytesReadByProcess();
+    EXPECT_EQ(Compute(path), kReadFailedText);
+    EXPECT_LT(BytesReadByProcess() - readBefore, kNoticeThreshold + (1U << 20));
 }
 
 using ComputePath = ComputeTest;

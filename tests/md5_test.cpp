@@ -85,7 +85,7 @@ std::string Md5HexInPieces(const std::vector<unsigned char>& message,
     return Hex(digest, sizeof digest);
 }
 
-TEST(Md5CutInvariance, ThePiecesOfTheRfcExampleGiveTheOnePieceDigest) {
+TEST(Md5CutInvariance, PiecesThatFillABlockExactlyAndEmptyOnesGiveTheOnePieceDigest) {
     const std::vector<unsigned char> message = RandomBytes(135, 1);
     EXPECT_EQ(Md5HexInPieces(message, {1, 63, 64, 7}), Md5Hex(message));
     EXPECT_EQ(Md5HexInPieces(message, {0, 1, 0, 0, 63, 64, 0, 7, 0}), Md5Hex(message));

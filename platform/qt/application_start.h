@@ -6,8 +6,6 @@
 #include <optional>
 
 // Makes the application object in `application`. Where Qt can start none of
-// the platforms it tries (a display named but not answering, a platform
-// that does not exist), prints one line naming what was tried and ends the
-// process with status 1, as a dialog that cannot be created ends it,
-// instead of Qt's abort.
+// the platforms it tries, ends the process with status 1, as a dialog that
+// cannot be created ends it, instead of with Qt's abort.
 void StartApplication(std::optional<QApplication>& application);

@@ -13,6 +13,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -27,12 +28,9 @@ constexpr int kUnitsPerBaseWidth = 4;
 constexpr int kUnitsPerBaseHeight = 8;
 
 // value * numerator / denominator, rounded half away from zero, as Windows
-// rounds dialog units.
+// rounds dialog units (exact in a double: 16-bit values over powers of two).
 int MulDiv(int value, int numerator, int denominator) {
-    const long long product = static_cast<long long>(value) * numerator;
-    const long long half = denominator / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / denominator
-                                         : (product - half) / denominator);
+    return static_cast<int>(std::lround(static_cast<double>(value) * numerator / denominator));
 }
 
 QRect PixelRect(const DialogUnitRect& rect) {
@@ -149,13 +147,10 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
 }
 
 INT_PTR DialogWindow::RunModal(LPARAM initParam) {
-    QWidget* firstTabStop = nullptr;
-    for (const ControlEntry& control : controls_) {
-        if (control.widget->focusPolicy() == Qt::StrongFocus) {
-            firstTabStop = control.widget;
-            break;
-        }
-    }
+    const auto tabStop = std::ranges::find_if(controls_, [](const ControlEntry& control) {
+        return control.widget->focusPolicy() == Qt::StrongFocus;
+    });
+    QWidget* firstTabStop = tabStop != controls_.end() ? tabStop->widget : nullptr;
     procedure_(HandleOfWidget(this), WM_INITDIALOG,
                reinterpret_cast<WPARAM>(HandleOfWidget(firstTabStop)), initParam);
     if (ended_) {
@@ -183,12 +178,8 @@ void DialogWindow::End(INT_PTR result) {
 }
 
 QWidget* DialogWindow::Control(int id) const {
-    for (const ControlEntry& control : controls_) {
-        if (control.id == id) {
-            return control.widget;
-        }
-    }
-    return nullptr;
+    const auto found = std::ranges::find(controls_, id, &ControlEntry::id);
+    return found != controls_.end() ? found->widget : nullptr;
 }
 
 bool DialogWindow::HasControl(const QWidget* widget) const {

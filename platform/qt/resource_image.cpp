@@ -4,8 +4,11 @@
 // little-endian, all texts UTF-16.
 #include "platform/qt/resource_image.h"
 
-#include <array>
+#include <QString>
+
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 
 namespace {
 
@@ -38,23 +41,29 @@ struct KnownControl {
     ControlKind kind;
 };
 constexpr std::uint32_t kFieldStyle = kShownChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
-constexpr std::array kKnownControls = {
-    KnownControl{kEditClassAtom, kFieldStyle, ControlKind::Edit},
-    KnownControl{kEditClassAtom, kFieldStyle | ES_READONLY, ControlKind::ReadOnlyEdit},
-    KnownControl{kButtonClassAtom, kShownChild | WS_TABSTOP, ControlKind::PushButton},
-    KnownControl{kButtonClassAtom, kShownChild | BS_GROUPBOX, ControlKind::GroupBox},
-    KnownControl{kStaticClassAtom, kShownChild | SS_BITMAP | SS_REALSIZEIMAGE,
-                 ControlKind::Picture},
+constexpr KnownControl kKnownControls[] = {
+    {kEditClassAtom, kFieldStyle, ControlKind::Edit},
+    {kEditClassAtom, kFieldStyle | ES_READONLY, ControlKind::ReadOnlyEdit},
+    {kButtonClassAtom, kShownChild | WS_TABSTOP, ControlKind::PushButton},
+    {kButtonClassAtom, kShownChild | BS_GROUPBOX, ControlKind::GroupBox},
+    {kStaticClassAtom, kShownChild | SS_BITMAP | SS_REALSIZEIMAGE, ControlKind::Picture},
 };
 
+// A name-or-number field that holds a number: 0xFFFF, then the number,
+// read as one little-endian word. A field that holds a name starts with
+// its first character instead.
+constexpr std::uint16_t kNumberFollows = 0xFFFF;
+constexpr std::uint32_t Numbered(std::uint16_t number) {
+    return kNumberFollows | static_cast<std::uint32_t>(number) << 16;
+}
+
 // A class by name has no atom, and is none of them.
-const KnownControl* FindKnownControl(std::uint16_t classAtom, std::uint32_t style) {
-    for (const KnownControl& known : kKnownControls) {
-        if (known.classAtom == classAtom && known.style == style) {
-            return &known;
-        }
-    }
-    return nullptr;
+const KnownControl* FindKnownControl(std::uint32_t classField, std::uint32_t style) {
+    const KnownControl* found =
+        std::ranges::find_if(kKnownControls, [&](const KnownControl& known) {
+            return Numbered(known.classAtom) == classField && known.style == style;
+        });
+    return found != std::end(kKnownControls) ? found : nullptr;
 }
 
 // A read position in a byte range. A read past the end clears `ok` and
@@ -97,69 +106,18 @@ void AlignTo4(Reader& reader) {
     reader.offset = aligned;
 }
 
-void AppendUtf8(std::string& text, std::uint32_t codePoint) {
-    if (codePoint < 0x80) {
-        text += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        text += static_cast<char>(0xC0 | (codePoint >> 6));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        text += static_cast<char>(0xE0 | (codePoint >> 12));
-        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (codePoint >> 18));
-        text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
-
-// A terminated UTF-16 text, as UTF-8. A lone surrogate becomes U+FFFD.
+// A terminated UTF-16 text, as UTF-8.
 std::string ReadText(Reader& reader) {
-    constexpr std::uint32_t kReplacement = 0xFFFD;
-    std::string text;
-    for (std::uint32_t unit = Read16(reader); reader.ok && unit != 0; unit = Read16(reader)) {
-        if (unit >= 0xD800 && unit < 0xDC00) {
-            const std::size_t afterHigh = reader.offset;
-            const std::uint32_t low = Read16(reader);
-            if (reader.ok && low >= 0xDC00 && low < 0xE000) {
-                AppendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-                continue;
-            }
-            reader.ok = true;
-            reader.offset = afterHigh;
-            unit = kReplacement;
-        } else if (unit >= 0xDC00 && unit < 0xE000) {
-            unit = kReplacement;
-        }
-        AppendUtf8(text, unit);
+    std::u16string text;
+    for (std::uint16_t unit = Read16(reader); reader.ok && unit != 0; unit = Read16(reader)) {
+        text += static_cast<char16_t>(unit);
     }
-    return text;
+    return QString::fromStdU16String(text).toStdString();
 }
 
-// A name-or-number field: 0xFFFF and a number, or a terminated text (which
-// is empty when the field is a single zero).
-void ReadNameOrNumber(Reader& reader, std::uint16_t& number, std::string& name) {
-    constexpr std::uint16_t kNumberFollows = 0xFFFF;
-    const std::size_t start = reader.offset;
-    if (Read16(reader) == kNumberFollows) {
-        number = Read16(reader);
-        name.clear();
-        return;
-    }
-    reader.offset = start;
-    number = 0;
-    name = ReadText(reader);
-}
-
+// x, y, width and height: a braced list is read left to right.
 DialogUnitRect ReadRect(Reader& reader) {
-    DialogUnitRect rect;
-    rect.x = ReadSigned16(reader);
-    rect.y = ReadSigned16(reader);
-    rect.width = ReadSigned16(reader);
-    rect.height = ReadSigned16(reader);
-    return rect;
+    return {ReadSigned16(reader), ReadSigned16(reader), ReadSigned16(reader), ReadSigned16(reader)};
 }
 
 }  // namespace
@@ -171,11 +129,10 @@ bool FindResourceData(ResourceBytes image, std::uint16_t type, std::uint16_t num
         const std::size_t entryStart = reader.offset;
         const std::uint32_t dataSize = Read32(reader);
         const std::uint32_t headerSize = Read32(reader);
-        std::uint16_t entryType = 0;
-        std::uint16_t entryNumber = 0;
-        std::string unusedName;
-        ReadNameOrNumber(reader, entryType, unusedName);
-        ReadNameOrNumber(reader, entryNumber, unusedName);
+        // Matched as numbers: a type or name that is a text is none of those
+        // asked for, and the header's size passes over it.
+        const std::uint32_t entryType = Read32(reader);
+        const std::uint32_t entryNumber = Read32(reader);
         // A header shorter than what was read of it would make the next
         // entry start where this one did, and the search never end.
         if (!reader.ok || headerSize < reader.offset - entryStart ||
@@ -184,7 +141,7 @@ bool FindResourceData(ResourceBytes image, std::uint16_t type, std::uint16_t num
             return false;
         }
         const std::size_t dataStart = entryStart + headerSize;
-        if (entryType == type && entryNumber == number) {
+        if (entryType == Numbered(type) && entryNumber == Numbered(number)) {
             data = image.subspan(dataStart, dataSize);
             return true;
         }
@@ -207,14 +164,8 @@ bool ParseDialogTemplate(ResourceBytes data, DialogTemplate& dialog) {
     const std::uint32_t style = Read32(reader);
     const std::uint16_t controlCount = Read16(reader);
     dialog.rect = ReadRect(reader);
-    std::uint16_t menuNumber = 0;
-    std::string menuName;
-    ReadNameOrNumber(reader, menuNumber, menuName);
-    std::uint16_t classAtom = 0;
-    std::string className;
-    ReadNameOrNumber(reader, classAtom, className);
-    if (extendedStyle != 0 || style != kDialogStyle || menuNumber != 0 || !menuName.empty() ||
-        classAtom != 0 || !className.empty()) {
+    // No menu and no window class of its own: each field a single zero.
+    if (extendedStyle != 0 || style != kDialogStyle || Read16(reader) != 0 || Read16(reader) != 0) {
         return false;
     }
     dialog.caption = ReadText(reader);
@@ -233,28 +184,28 @@ bool ParseDialogTemplate(ResourceBytes data, DialogTemplate& dialog) {
         const std::uint32_t controlStyle = Read32(reader);
         control.rect = ReadRect(reader);
         control.id = static_cast<std::int32_t>(Read32(reader));
-        std::uint16_t controlClassAtom = 0;
-        std::string controlClassName;
-        ReadNameOrNumber(reader, controlClassAtom, controlClassName);
-        std::uint16_t textNumber = 0;
-        ReadNameOrNumber(reader, textNumber, control.text);
+        const std::uint32_t controlClass = Read32(reader);
+        // A picture names its bitmap by number; any other control has a text.
+        const std::size_t textStart = reader.offset;
+        const bool textIsNumber = Read16(reader) == kNumberFollows;
+        if (textIsNumber) {
+            control.bitmapNumber = Read16(reader);
+        } else {
+            reader.offset = textStart;
+            control.text = ReadText(reader);
+        }
         const std::uint16_t creationDataSize = Read16(reader);
         if (reader.ok && creationDataSize > data.size() - reader.offset) {
             reader.ok = false;
         }
         reader.offset += reader.ok ? creationDataSize : 0;
 
-        const KnownControl* known = FindKnownControl(controlClassAtom, controlStyle);
-        if (known == nullptr || controlExtendedStyle != 0) {
+        const KnownControl* known = FindKnownControl(controlClass, controlStyle);
+        if (known == nullptr || controlExtendedStyle != 0 ||
+            textIsNumber != (known->kind == ControlKind::Picture)) {
             return false;
         }
         control.kind = known->kind;
-        // A picture names its bitmap by number; any other control has a text.
-        if (control.kind == ControlKind::Picture) {
-            control.bitmapNumber = textNumber;
-        } else if (textNumber != 0) {
-            return false;
-        }
         dialog.controls.push_back(control);
     }
     return reader.ok;

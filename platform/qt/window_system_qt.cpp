@@ -51,9 +51,6 @@ bool WindowSystemNamed() {
 }  // namespace
 
 QWidget* WidgetOfHandle(HWND handle) {
-    if (handle == nullptr) {
-        return nullptr;
-    }
     auto* widget = reinterpret_cast<QWidget*>(handle);
     for (DialogWindow* dialog : OpenDialogs()) {
         if (widget == dialog || dialog->HasControl(widget)) {
@@ -131,12 +128,8 @@ UINT GetDlgItemTextA(HWND dialog, int controlId, LPSTR buffer, int bufferSize) {
     if (buffer == nullptr || bufferSize <= 0) {
         return 0;
     }
-    buffer[0] = '\0';
-    if (edit == nullptr) {
-        return 0;
-    }
     // As much as fits before the terminator, cut in bytes.
-    const std::string text = edit->Bytes();
+    const std::string text = edit != nullptr ? edit->Bytes() : std::string();
     const std::size_t count = std::min(text.size(), static_cast<std::size_t>(bufferSize) - 1);
     std::memcpy(buffer, text.data(), count);
     buffer[count] = '\0';
