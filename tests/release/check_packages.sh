@@ -53,13 +53,18 @@ $icons
 ./usr/share/metainfo/org.quorvin.quorvin.metainfo.xml")" \
     "$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$')"
 }
-# The validator at its most exacting: not even a note. It says
-# "Validation was successful." alone only when it has nothing to say.
+# AppStream 1.0 (Debian 13) asks for two things that 0.16 (Debian 12) does
+# not: a homepage, which the project cannot give until it has a public web
+# address (as for screenshots), and the developer in a <developer> block,
+# which 0.16 does not know. Only those notes are excused, on either.
+appstream_excused='url-homepage-missing|developer-name-tag-deprecated|developer-info-missing'
+# The validator at its most exacting: no note but those, and no error.
 appstream_valid() {
   local output
   output=$(appstreamcli validate --pedantic --no-net --no-color "$scratch"/root/usr/share/metainfo/*.xml 2>&1)
   echo "$output"
-  grep -q 'Validation was successful\.$' <<<"$output"
+  ! grep -E '^[EWI]: ' <<<"$output" | grep -vE ":[~0-9]*: ($appstream_excused)$" || return 1
+  grep -qE 'Validation was successful|Validation failed: warnings: [0-9]+(, infos: [0-9]+)?$' <<<"$output"
 }
 # The composer over the package's tree, as a distribution's catalog is
 # built: no error, no warning, and the icon cached at the sizes software
@@ -70,7 +75,8 @@ appstream_composes() {
     --result-root="$scratch/compose" --data-dir="$scratch/catalog" "$scratch/root" 2>&1) ||
     { echo "$output"; return 1; }
   echo "$output"
-  ! sed 's/\x1b\[[0-9;]*m//g' <<<"$output" | grep -E '^ *[EW]: ' || return 1
+  ! sed 's/\x1b\[[0-9;]*m//g' <<<"$output" | grep -E '^ *[EW]: ' |
+    grep -vE "^ *W: asv-($appstream_excused)$" || return 1
   catalog=$(zcat "$scratch/catalog/quorvin.xml.gz")
   for size in 64 128; do
     grep -F "<icon type=\"cached\" width=\"$size\" height=\"$size\">" <<<"$catalog" ||
@@ -102,7 +108,10 @@ check "SHA256SUMS matches both packages" bash -c "cd '$release' && sha256sum --c
 # The Debian package.
 dpkg-deb -x "$deb" "$scratch/root"
 check ".deb holds exactly the program, launcher, icons, metainfo, manual and documents" deb_files
-check "lintian finds no error or warning" lintian --fail-on error,warning "$deb"
+# lintian's AppStream tag is its run of the validator, which the next check
+# makes itself, with the excuses above.
+check "lintian finds no error or warning" \
+  lintian --fail-on error,warning --suppress-tags appstream-metadata-validation-failed "$deb"
 check "the metainfo is valid AppStream, pedantically" appstream_valid
 check "AppStream's composer lists the program with its icon at 64 and 128 pixels" appstream_composes
 check "the installed quorvin is hardened" "$source_dir/cmake/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
