@@ -55,7 +55,7 @@ QWidget* WidgetOfHandle(HWND handle) {
         return nullptr;
     }
     auto* widget = reinterpret_cast<QWidget*>(handle);
-    for (DialogWindow* dialog : OpenDialogs()) {
+    for (const DialogWindow* dialog : OpenDialogs()) {
         if (widget == dialog || dialog->HasControl(widget)) {
             return widget;
         }
