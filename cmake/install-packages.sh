@@ -17,9 +17,9 @@ packages=(
   # Debian will not keep beside a cross compiler; the one link it adds is
   # replaced in cmake/i686-linux-gnu.cmake.
   g++-12-multilib qemu-user
-  python3 llvm-14                                      # the benchmark's reading of the 32-bit code
+  python3 llvm                                         # the benchmark's reading of the 32-bit code
   clang libclang-rt-14-dev                             # the sanitizer builds
-  clang-tidy-14 clang-format-14 cppcheck               # static analysis
+  clang-tidy clang-format cppcheck                     # static analysis
   # The big-endian tests: clang (above) with the s390x libraries and linker;
   # not g++-s390x-linux-gnu, which would remove multilib packages.
   libstdc++-12-dev-s390x-cross binutils-s390x-linux-gnu
