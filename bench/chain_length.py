@@ -14,7 +14,7 @@ bound: the cycles per pass if execution units, not the chain, were the limit.
 
 usage: chain_length.py OBJECT [FORWARD ...]
 prints one line per FORWARD value: "<cycles per block> <FORWARD>", then
-"mca <cycles per block>" if llvm-mca-14 is found.
+"mca <cycles per block>" if llvm-mca is found.
 """
 import re
 import shutil
@@ -143,7 +143,7 @@ def cycles_per_pass(loop, forward):
 
 
 def mca_cycles(loop, triple):
-    tool = shutil.which('llvm-mca-14') or shutil.which('llvm-mca')
+    tool = shutil.which('llvm-mca')
     if tool is None:
         return None
     text = '\n'.join(f'{m} {o}' for _, m, o in loop if not m.startswith('j')) + '\n'

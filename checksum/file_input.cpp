@@ -20,7 +20,7 @@ std::FILE* OpenRegularFile(const char* path, std::uint64_t& size) {
         return nullptr;
     }
     // Consoles (CON), pipes and devices open too; only disk files are hashed.
-    struct _stati64 info {};
+    struct _stati64 info = {};
     if (_fstati64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG ||
         info.st_size < 0) {
         static_cast<void>(std::fclose(file));  // only opened: nothing to lose
@@ -43,7 +43,7 @@ std::FILE* OpenRegularFile(const char* path, std::uint64_t& size) {
     if (fd < 0) {
         return nullptr;
     }
-    struct stat info {};
+    struct stat info = {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
         close(fd);
         return nullptr;

@@ -15,7 +15,11 @@ root=$PWD
 build_dirs=("$@")
 [ ${#build_dirs[@]} -gt 0 ] || build_dirs=(build/linux build/fuzz)
 
-clang_tidy=${CLANG_TIDY:-clang-tidy-14}
+# The release's own tools, by their unversioned names: LLVM 14's on Debian 12,
+# LLVM 19's on Debian 13. .clang-tidy names its checks one by one and the
+# layout is written so that both versions agree, so either gives one verdict.
+clang_tidy=${CLANG_TIDY:-clang-tidy}
+clang_format=${CLANG_FORMAT:-clang-format}
 jobs=${JOBS:-2}
 status=0
 
@@ -68,7 +72,7 @@ done
 # Every C++ file git knows, the Windows-only ones included, laid out as
 # .clang-format says; `clang-format -i FILE` lays one out so.
 echo "clang-format: the tree's layout"
-if ! git ls-files -z '*.cpp' '*.h' | xargs -0 "${CLANG_FORMAT:-clang-format-14}" --dry-run -Werror; then
+if ! git ls-files -z '*.cpp' '*.h' | xargs -0 "$clang_format" --dry-run -Werror; then
   status=1
 fi
 

@@ -167,7 +167,7 @@ TEST_F(ComputeFailure, WhatIsNotAReadableRegularFileGivesTheOpenFailedText) {
 TEST_F(ComputeFailure, AFailedReadIsReportedNotShownAsADigest) {
     // Linux gives an I/O error on reading this process's memory at address
     // 0, which is never mapped: a regular file whose first read fails.
-    struct stat info {};
+    struct stat info = {};
     ASSERT_EQ(stat("/proc/self/mem", &info), 0);
     ASSERT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(Compute("/proc/self/mem"), kReadFailedText);

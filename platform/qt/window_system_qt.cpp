@@ -52,7 +52,7 @@ bool WindowSystemNamed() {
 
 QWidget* WidgetOfHandle(HWND handle) {
     auto* widget = reinterpret_cast<QWidget*>(handle);
-    for (DialogWindow* dialog : OpenDialogs()) {
+    for (const DialogWindow* dialog : OpenDialogs()) {
         if (widget == dialog || dialog->HasControl(widget)) {
             return widget;
         }

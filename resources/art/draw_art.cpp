@@ -625,6 +625,7 @@ Bytes EncodeRgbaIcon(const Image& image) {
     Bytes out;
     PutIconHeader(out, image.width, image.height, kTrueColourBits);
     std::vector<bool> transparent;
+    transparent.reserve(image.pixels.size());
     for (int y = image.height - 1; y >= 0; --y) {
         for (int x = 0; x < image.width; ++x) {
             const Rgba c = Pixel(image, x, y);
