@@ -9,13 +9,10 @@
 # Needs root. Every mount is undone and the system deleted on any exit.
 # Usage: run_on_debian13.sh DEB
 set -euo pipefail
-if [ $# -ne 1 ]; then
-  echo "usage: $0 DEB" >&2
-  exit 2
-fi
-deb=$(realpath "$1")
-source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+[ $# -eq 1 ] || { echo "usage: $0 DEB" >&2; exit 2; }
 started=$SECONDS
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+deb=$(realpath "$1")
 
 # Debian's archive, as this machine's apt reaches it.
 codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
