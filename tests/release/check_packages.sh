@@ -58,6 +58,14 @@ $icons
 # address (as for screenshots), and the developer in a <developer> block,
 # which 0.16 does not know. Only those notes are excused, on either.
 appstream_excused='url-homepage-missing|developer-name-tag-deprecated|developer-info-missing'
+# lintian's AppStream tag (Debian 13's lintian) is its run of the validator,
+# which the next check makes itself, with those excuses.
+lintian_clean() {
+  local output
+  output=$(lintian --fail-on none "$deb" 2>&1) || { echo "$output"; return 1; }
+  echo "$output"
+  ! grep -E '^[EW]: ' <<<"$output" | grep -v ': appstream-metadata-validation-failed'
+}
 # The validator at its most exacting: no note but those, and no error.
 appstream_valid() {
   local output
@@ -108,10 +116,7 @@ check "SHA256SUMS matches both packages" bash -c "cd '$release' && sha256sum --c
 # The Debian package.
 dpkg-deb -x "$deb" "$scratch/root"
 check ".deb holds exactly the program, launcher, icons, metainfo, manual and documents" deb_files
-# lintian's AppStream tag is its run of the validator, which the next check
-# makes itself, with the excuses above.
-check "lintian finds no error or warning" \
-  lintian --fail-on error,warning --suppress-tags appstream-metadata-validation-failed "$deb"
+check "lintian finds no error or warning" lintian_clean
 check "the metainfo is valid AppStream, pedantically" appstream_valid
 check "AppStream's composer lists the program with its icon at 64 and 128 pixels" appstream_composes
 check "the installed quorvin is hardened" "$source_dir/cmake/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
