@@ -26,11 +26,13 @@ fi
 root=$(mktemp -d /var/tmp/quorvin-debian13.XXXXXX)
 chmod 755 "$root"  # the root folder of a system, which its users enter
 log=$(mktemp /var/tmp/quorvin-debian13-log.XXXXXX)
+running=  # the command in_background waits for
 # Unmounts whatever is mounted inside the system, deepest first, and deletes
 # it only when nothing is left mounted there: rm -rf through a bind mount of
 # /dev would delete the host's files.
 clean_up() {
   local process
+  [ -z "$running" ] || kill -KILL "$running" 2>/dev/null
   for process in /proc/[0-9]*; do
     [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] && kill -KILL "${process#/proc/}" 2>/dev/null
   done
@@ -48,9 +50,18 @@ clean_up() {
 }
 trap clean_up EXIT
 trap 'exit 130' INT TERM
+# Each long command runs in the background while this script waits for it:
+# a signal then ends the wait at once and the clean-up runs, where a command
+# in the foreground would first be waited out (the Debian 13 test run, a
+# quarter of an hour).
+in_background() {
+  "$@" &
+  running=$!
+  wait "$running"
+}
 
 echo "Debian 13: making a clean system in $root from $archive"
-if ! debootstrap --variant=minbase trixie "$root" "$archive" >"$log" 2>&1; then
+if ! in_background debootstrap --variant=minbase trixie "$root" "$archive" >"$log" 2>&1; then
   echo "Debian 13: debootstrap failed: $(grep -E '^E:' "$log" | tail -n 1 || tail -n 1 "$log")" >&2
   exit 1
 fi
@@ -69,7 +80,7 @@ mkdir -p "$root/root/quorvin"
 cp "$deb" "$root/root/"
 
 in_debian13() {
-  chroot "$root" env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+  in_background chroot "$root" env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     HOME=/root LANG=C.UTF-8 TERM=dumb bash -c "$1"
 }
 step() {
