@@ -31,8 +31,9 @@ running=  # the command in_background waits for
 # it only when nothing is left mounted there: rm -rf through a bind mount of
 # /dev would delete the host's files.
 clean_up() {
+  set +e  # whatever fails here, the rest is still undone
   local process
-  [ -z "$running" ] || kill -KILL "$running" 2>/dev/null
+  [ -n "$running" ] && kill -KILL "$running" 2>/dev/null
   for process in /proc/[0-9]*; do
     [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] && kill -KILL "${process#/proc/}" 2>/dev/null
   done
@@ -43,6 +44,8 @@ clean_up() {
   done
   if awk -v root="$root/" 'index($2, root) == 1 { found = 1 } END { exit !found }' /proc/mounts; then
     echo "Debian 13: $root still has mounts; left in place" >&2
+    rm -f "$log"
+    exit 1
   else
     rm -rf "$root"
   fi
