@@ -31,7 +31,7 @@ virtual_screen=(xvfb xauth imagemagick fonts-noto-cjk)
 # Chinese texts. Wine's packages come with their recommendations, as a
 # desktop would have them; wine32 is of the i386 architecture.
 windows=(g++-mingw-w64-i686 googletest qemu-user locales)
-wine=(wine wine64 wine32:i386 fonts-wine fonts-noto-cjk xvfb xauth xdotool imagemagick)
+wine=(wine wine64 wine32:i386 fonts-wine xdotool "${virtual_screen[@]}")
 # The release packages: CPack's Debian package (dpkg-shlibdeps, file) and the
 # zip's owners (fakeroot).
 release=(dpkg-dev file fakeroot git)
