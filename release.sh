@@ -12,8 +12,8 @@ if [ -n "$(git status --porcelain)" ]; then
   exit 1
 fi
 
-cmake/install-packages.sh release
-cmake/build-release.sh build/release
+scripts/install-packages.sh release
+scripts/build-release.sh build/release
 echo
 echo "Release $(git describe --always --dirty) in build/release:"
 cd build/release

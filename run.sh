@@ -7,17 +7,17 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 if [ "${1:-}" = windows ]; then
-  cmake/install-packages.sh windows
+  scripts/install-packages.sh windows
   cmake --preset windows
   cmake --build --preset windows
   build=$PWD/build/windows
-  source cmake/wine-env.sh "$build"
+  source scripts/wine-env.sh "$build"
   program=("$wine_loader" "$build/Quorvin.exe")
   # xvfb-run passes on no shell functions: the inner shell reads the set-up.
-  prepare='source cmake/wine-env.sh "$1"; wine_prefix_ready'
+  prepare='source scripts/wine-env.sh "$1"; wine_prefix_ready'
   stop='wineserver -k'
 else
-  cmake/install-packages.sh program
+  scripts/install-packages.sh program
   cmake --preset program
   cmake --build --preset program
   build=$PWD/build/program

@@ -17,7 +17,7 @@ suite() {
   ctest --preset "$1"
 }
 
-cmake/install-packages.sh all
+scripts/install-packages.sh all
 
 cmake --preset windows
 cmake --build --preset windows
@@ -33,12 +33,12 @@ grep -E '^(INFO: Seed|Done [0-9]+ runs)' build/fuzz/Testing/Temporary/LastTest.l
 cmake --preset linux
 cmake --build --preset linux
 # clang-tidy and cppcheck over the sources of the linux and fuzz builds.
-cmake/static-analysis.sh build/linux build/fuzz
+scripts/static-analysis.sh build/linux build/fuzz
 
 # The release packages as ./release.sh builds them (here from this tree,
 # committed or not, into a folder of their own), checked as a user gets
 # them, then built again from a copy of the tree elsewhere: the same bytes.
-cmake/build-release.sh build/release-check
+scripts/build-release.sh build/release-check
 tests/release/check_packages.sh build/release-check build/linux build/windows
 tests/release/check_reproducible.sh build/release-check
 

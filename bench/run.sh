@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cmake/install-packages.sh all
+scripts/install-packages.sh all
 for preset in linux linux-i686 windows; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" >/dev/null

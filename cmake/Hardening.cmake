@@ -52,7 +52,7 @@ endif()
 function(quorvin_check_hardening target)
   if(QUORVIN_HARDENING_ACTIVE AND NOT WIN32)
     add_test(NAME hardening.${target}
-             COMMAND ${PROJECT_SOURCE_DIR}/cmake/check-hardening.sh $<TARGET_FILE:${target}>)
+             COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-hardening.sh $<TARGET_FILE:${target}>)
     set_property(TARGET ${target} PROPERTY QUORVIN_HARDENING_CHECKED ON)
   endif()
 endfunction()

@@ -119,7 +119,7 @@ check ".deb holds exactly the program, launcher, icons, metainfo, manual and doc
 check "lintian finds no error or warning" lintian_clean
 check "the metainfo is valid AppStream, pedantically" appstream_valid
 check "AppStream's composer lists the program with its icon at 64 and 128 pixels" appstream_composes
-check "the installed quorvin is hardened" "$source_dir/cmake/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
+check "the installed quorvin is hardened" "$source_dir/scripts/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
 check "the installed quorvin starts offscreen and waits in its dialog" starts_and_waits_offscreen
 check "apt would install the .deb on this system" apt_would_install
 

@@ -19,7 +19,7 @@ git -C "$source_dir" ls-files -z --cached --others --exclude-standard |
   (cd "$source_dir" && tar --create --null --files-from=-) | tar --extract --directory="$elsewhere"
 # The same time as the first build, which ran at another time in another folder.
 SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct) \
-  "$elsewhere/cmake/build-release.sh" "$elsewhere/release" >"$elsewhere/build.log" 2>&1 ||
+  "$elsewhere/scripts/build-release.sh" "$elsewhere/release" >"$elsewhere/build.log" 2>&1 ||
   { cat "$elsewhere/build.log"; exit 1; }
 
 differ=0

@@ -25,7 +25,7 @@ screenshot=$(realpath -m "$2")
 executable=$(realpath "${3:-$build/Quorvin.exe}")
 filter=${4:-*}
 mkdir -p "$(dirname "$screenshot")"
-source "$(dirname "$0")/../../cmake/wine-env.sh" "$build"
+source "$(dirname "$0")/../../scripts/wine-env.sh" "$build"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -77,7 +77,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   fi
   wineserver -k
   exit $status
-' run_under_wine "$(dirname "$0")/../../cmake/wine-env.sh" "$build" \
+' run_under_wine "$(dirname "$0")/../../scripts/wine-env.sh" "$build" \
   "$build/quorvin_under_wine_test.exe" "$filter" || status=$?
 
 if [ -f "$scratch/dialog.bmp" ]; then

@@ -7,7 +7,7 @@
 # `cmake --preset linux` (every native source but the fuzz harness) and
 # `cmake --preset fuzz` (the harness). Sources outside the repository and
 # under build/ (GoogleTest built from source) are not analysed.
-# Usage: cmake/static-analysis.sh [BUILD_DIR...]   (default: build/linux build/fuzz)
+# Usage: scripts/static-analysis.sh [BUILD_DIR...]   (default: build/linux build/fuzz)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD

@@ -2,11 +2,11 @@
 # Installs, with apt-get, the Debian packages that one command needs and this
 # machine lacks. Needs root only when something is missing.
 #
-#   cmake/install-packages.sh program   build and start quorvin (./run.sh)
-#   cmake/install-packages.sh windows   build Quorvin.exe and start it under Wine
+#   scripts/install-packages.sh program   build and start quorvin (./run.sh)
+#   scripts/install-packages.sh windows   build Quorvin.exe and start it under Wine
 #                                       (./run.sh windows)
-#   cmake/install-packages.sh release   build the release packages (./release.sh)
-#   cmake/install-packages.sh all       build and run every test (./test.sh)
+#   scripts/install-packages.sh release   build the release packages (./release.sh)
+#   scripts/install-packages.sh all       build and run every test (./test.sh)
 #
 # The names are ones that Debian 12 and Debian 13 both have. Only the 32-bit
 # and s390x run-times of the C++ compiler carry its version in their names:
