@@ -32,6 +32,16 @@ constexpr std::uint32_t kChildVisible = 0x40000000 | 0x10000000;  // WS_CHILD | 
 constexpr std::uint32_t kBorder = 0x00800000;
 constexpr std::uint32_t kTabStop = 0x00010000;
 
+// The release, as VS_FIXEDFILEINFO packs it (two 16-bit numbers a word, the
+// fourth always 0) and as the version strings write it.
+constexpr std::uint32_t kVersionMs = (QUORVIN_VERSION_MAJOR << 16) | QUORVIN_VERSION_MINOR;
+constexpr std::uint32_t kVersionLs = QUORVIN_VERSION_PATCH << 16;
+#define QUORVIN_TEXT(x) QUORVIN_TEXT_OF(x)
+#define QUORVIN_TEXT_OF(x) u## #x
+constexpr const char16_t* kVersionText =
+    QUORVIN_TEXT(QUORVIN_VERSION_MAJOR) u", " QUORVIN_TEXT(QUORVIN_VERSION_MINOR) u", " QUORVIN_TEXT(
+        QUORVIN_VERSION_PATCH) u", 0";
+
 constexpr const char* kNotAPeImage = "Quorvin.exe is missing or not a PE image";
 
 // The build's executable, or the one named by QUORVIN_EXECUTABLE: the
@@ -368,7 +378,7 @@ TEST_F(Executable, VersionBlock) {
     // VS_FIXEDFILEINFO, field by field.
     const std::array<std::uint32_t, 13> kFixedFileInfo = {
         0xFEEF04BD, 0x00010000,                 // signature, structure version
-        0x00010000, 0,          0x00010000, 0,  // file and product version 1.0.0.0
+        kVersionMs, kVersionLs, kVersionMs, kVersionLs,  // file and product version
         0x17,       0,                          // flags mask, flags
         4,          1,          0,              // VOS__WINDOWS32, VFT_APP, subtype
         0,          0,                          // date
@@ -391,12 +401,12 @@ TEST_F(Executable, VersionBlock) {
         {u"Comments", u""},
         {u"CompanyName", u""},
         {u"FileDescription", u"GUI For MD5."},
-        {u"FileVersion", u"1, 0, 0, 0"},
+        {u"FileVersion", kVersionText},
         {u"InternalName", u"Quorvin"},
         {u"LegalCopyright", u""},
         {u"OriginalFilename", u"Quorvin.exe"},
         {u"ProductName", u"\" Quorvin\""},
-        {u"ProductVersion", u"1, 0, 0, 0"},
+        {u"ProductVersion", kVersionText},
     };
     ASSERT_EQ(table.children.size(), std::size(kStrings));
     for (std::size_t i = 0; i < table.children.size(); ++i) {
