@@ -52,7 +52,8 @@ WPARAM CommandParameter(int id) { return static_cast<WPARAM>(static_cast<WORD>(i
 }  // namespace
 
 DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes resourceImage,
-                           ResourceBytes doubleSizeImage, DLGPROC procedure)
+                           ResourceBytes doubleSizeImage,
+                           std::span<const LayeredBitmap> layeredBitmaps, DLGPROC procedure)
     : QDialog(nullptr, kWindowFlags), procedure_(procedure) {
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     // The face is a Windows alias ("MS Shell Dlg"); the desktop's own face
@@ -72,7 +73,7 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes r
     }
 
     for (const DialogControlTemplate& control : dialogTemplate.controls) {
-        QWidget* widget = MakeControl(control, resourceImage, doubleSizeImage);
+        QWidget* widget = MakeControl(control, resourceImage, doubleSizeImage, layeredBitmaps);
         if (widget == nullptr) {
             complete_ = false;
             continue;
@@ -83,7 +84,8 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes r
 }
 
 QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
-                                   ResourceBytes resourceImage, ResourceBytes doubleSizeImage) {
+                                   ResourceBytes resourceImage, ResourceBytes doubleSizeImage,
+                                   std::span<const LayeredBitmap> layeredBitmaps) {
     const QString text = QString::fromUtf8(control.text);
     switch (control.kind) {
     case ControlKind::Edit:
@@ -123,7 +125,8 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
         // The picture keeps its frame: the bitmap is drawn at its own size
         // from the frame's top-left corner and clipped to the frame. From
         // 150 % a bitmap drawn at twice the size takes its place, at the
-        // same size in the dialog's pixels.
+        // same size in the dialog's pixels. A bitmap carried in layers too
+        // is shown from them, on the dialog's own face.
         ResourceBytes bitmapData;
         std::vector<std::uint8_t> bitmapFile;
         QImage image;
@@ -136,7 +139,15 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
             !image.loadFromData(bitmapFile.data(), static_cast<int>(bitmapFile.size()), "BMP")) {
             return nullptr;
         }
-        image.setDevicePixelRatio(doubleSize ? 2 : 1);
+        const int scale = doubleSize ? 2 : 1;
+        const auto layered =
+            std::ranges::find_if(layeredBitmaps, [&control, scale](const LayeredBitmap& bitmap) {
+                return bitmap.bitmapNumber == control.bitmapNumber && bitmap.scale == scale;
+            });
+        if (layered != layeredBitmaps.end()) {
+            return LayeredPicture::Make(layered->layers, image.size(), scale, this);
+        }
+        image.setDevicePixelRatio(scale);
         auto* picture = new QLabel(this);
         picture->setPixmap(QPixmap::fromImage(image));
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
