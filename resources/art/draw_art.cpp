@@ -752,8 +752,8 @@ void PutInk(Image& wordmark, int x, int y, int alpha) {
 
 // The layers laid, in order, on opaque paper.
 Image OnPaper(const LogoLayers& layers, Rgb paper) {
-    Image out = MakeImage(layers.mark.width, layers.mark.height,
-                          {paper.r, paper.g, paper.b, kOpaque});
+    Image out =
+        MakeImage(layers.mark.width, layers.mark.height, {paper.r, paper.g, paper.b, kOpaque});
     for (const Image* layer : {&layers.mark, &layers.wordmark}) {
         for (int y = 0; y < out.height; ++y) {
             for (int x = 0; x < out.width; ++x) {
@@ -1091,9 +1091,9 @@ int main(int argc, char** argv) {
         const LogoLayers logo = DrawLogoLayers();
         const LogoLayers logo2x = DrawLogoLayersAtTwiceTheSize();
         return WriteFiles({{arguments[2], EncodePng(logo.mark)},
-                            {arguments[3], EncodePng(logo.wordmark)},
-                            {arguments[4], EncodePng(logo2x.mark)},
-                            {arguments[5], EncodePng(logo2x.wordmark)}})
+                           {arguments[3], EncodePng(logo.wordmark)},
+                           {arguments[4], EncodePng(logo2x.mark)},
+                           {arguments[5], EncodePng(logo2x.wordmark)}})
                    ? 0
                    : 1;
     }
@@ -1108,10 +1108,10 @@ int main(int argc, char** argv) {
                        stderr));
         return 2;
     }
-    return WriteFiles({{arguments[1], EncodeBmp(OnPaper(DrawLogoLayers(), kDialogFace))},
-                        {arguments[2],
-                         EncodeBmp(OnPaper(DrawLogoLayersAtTwiceTheSize(), kDialogFace))},
-                        {arguments[3], DrawIcon()}})
+    return WriteFiles(
+               {{arguments[1], EncodeBmp(OnPaper(DrawLogoLayers(), kDialogFace))},
+                {arguments[2], EncodeBmp(OnPaper(DrawLogoLayersAtTwiceTheSize(), kDialogFace))},
+                {arguments[3], DrawIcon()}})
                ? 0
                : 1;
 }
