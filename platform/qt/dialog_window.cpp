@@ -92,12 +92,7 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
     case ControlKind::ReadOnlyEdit: {
         auto* edit = new EditControl(this);
         if (control.kind == ControlKind::ReadOnlyEdit) {
-            edit->setReadOnly(true);
-            // A field that cannot be edited shows on the dialog's own face,
-            // as Windows draws it, so it does not look like one to type in.
-            QPalette palette = edit->palette();
-            palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-            edit->setPalette(palette);
+            edit->SetReadOnlyOnFace();
         }
         edit->SetBytes(control.text.c_str());
         return edit;

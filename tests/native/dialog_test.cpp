@@ -55,6 +55,33 @@ std::string InkRows(QLineEdit* field, int width) {
     return rows;
 }
 
+// The application's palette for as long as this lives, as a desktop's
+// colours change under a running program; then the one before. Qt tells
+// the windows through their event queues.
+class ApplicationPalette {
+public:
+    explicit ApplicationPalette(const QPalette& palette) {
+        QApplication::setPalette(palette);
+        QCoreApplication::processEvents();
+    }
+    ~ApplicationPalette() {
+        QApplication::setPalette(before_);
+        QCoreApplication::processEvents();
+    }
+    ApplicationPalette(const ApplicationPalette&) = delete;
+    ApplicationPalette& operator=(const ApplicationPalette&) = delete;
+
+private:
+    QPalette before_ = QApplication::palette();
+};
+
+// A dark desktop's colours: qt6ct's "darker" scheme.
+QPalette DarkPalette() {
+    const auto rgb = [](QRgb value) { return QColor::fromRgb(value); };
+    return {rgb(0xffffff), rgb(0x424245), rgb(0x979797), rgb(0x302f2e), rgb(0x4a4947),
+            rgb(0xffffff), rgb(0xffffff), rgb(0x3d3d3d), rgb(0x222020)};
+}
+
 TEST(NativeStart, TheDialogOpensWithItsCaptionTextsAndButtonsAndNoResizing) {
     const int result = RunProgram([](QDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Quorvin");
@@ -68,6 +95,12 @@ TEST(NativeStart, TheDialogOpensWithItsCaptionTextsAndButtonsAndNoResizing) {
         const QColor face = dialog.palette().color(QPalette::Window);
         EXPECT_EQ(Field(dialog, IDC_RESULT)->palette().color(QPalette::Base), face);
         EXPECT_NE(Field(dialog, IDC_PATH)->palette().color(QPalette::Base), face);
+        {
+            const ApplicationPalette dark(DarkPalette());
+            EXPECT_EQ(Field(dialog, IDC_RESULT)->palette().color(QPalette::Base),
+                      DarkPalette().color(QPalette::Window))
+                << "the face of a palette that came while the program ran";
+        }
         EXPECT_FALSE(Button(dialog, IDC_BROWSE)->isDefault());
         EXPECT_FALSE(Button(dialog, IDC_COMPUTE)->isDefault());
 
@@ -112,33 +145,6 @@ TEST(NativeLayout, EveryControlSitsAtItsTemplateRectangleInPixels) {
         Field(dialog, IDC_RESULT)->setText("ABC");
         EXPECT_EQ(InkRows(Field(dialog, IDC_PATH), 24), InkRows(Field(dialog, IDC_RESULT), 24));
     });
-}
-
-// The application's palette for as long as this lives, as a desktop's
-// colours change under a running program; then the one before. Qt tells
-// the windows through their event queues.
-class ApplicationPalette {
-public:
-    explicit ApplicationPalette(const QPalette& palette) {
-        QApplication::setPalette(palette);
-        QCoreApplication::processEvents();
-    }
-    ~ApplicationPalette() {
-        QApplication::setPalette(before_);
-        QCoreApplication::processEvents();
-    }
-    ApplicationPalette(const ApplicationPalette&) = delete;
-    ApplicationPalette& operator=(const ApplicationPalette&) = delete;
-
-private:
-    QPalette before_ = QApplication::palette();
-};
-
-// A dark desktop's colours: qt6ct's "darker" scheme.
-QPalette DarkPalette() {
-    const auto rgb = [](QRgb value) { return QColor::fromRgb(value); };
-    return {rgb(0xffffff), rgb(0x424245), rgb(0x979797), rgb(0x302f2e), rgb(0x4a4947),
-            rgb(0xffffff), rgb(0xffffff), rgb(0x3d3d3d), rgb(0x222020)};
 }
 
 QImage Layer(ResourceBytes png) {
@@ -462,6 +468,8 @@ TEST(NativeScreenshot, TheDialogAfterACompute) {
         Compute(dialog, path);
         QDir().mkpath(QUORVIN_SCREENSHOT_DIR);
         EXPECT_TRUE(dialog.grab().save(QUORVIN_SCREENSHOT_DIR "/quorvin-native.png"));
+        const ApplicationPalette dark(DarkPalette());
+        EXPECT_TRUE(dialog.grab().save(QUORVIN_SCREENSHOT_DIR "/quorvin-native-dark.png"));
     });
 }
 
