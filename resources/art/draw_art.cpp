@@ -15,6 +15,7 @@
 // LogoLayers), for a program that lays it on a face of its own colour.
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -1056,13 +1057,14 @@ bool DrawIconTheme(const std::filesystem::path& folder, const std::string& name,
 // Each file with its bytes; false, having said which, at the first that
 // cannot be written. An encoder that failed gave no bytes.
 bool WriteFiles(std::initializer_list<std::pair<const char*, Bytes>> files) {
-    for (const auto& [path, bytes] : files) {
+    return std::ranges::all_of(files, [](const std::pair<const char*, Bytes>& file) {
+        const auto& [path, bytes] = file;
         if (bytes.empty() || !WriteFile(path, bytes)) {
             static_cast<void>(std::fprintf(stderr, "draw_art: cannot write %s\n", path));
             return false;
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 // Sizes of icons a theme can hold: up to 1024 pixels a side.
