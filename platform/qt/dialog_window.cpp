@@ -52,7 +52,8 @@ WPARAM CommandParameter(int id) { return static_cast<WPARAM>(static_cast<WORD>(i
 }  // namespace
 
 DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes resourceImage,
-                           ResourceBytes doubleSizeImage, DLGPROC procedure)
+                           ResourceBytes doubleSizeImage,
+                           std::span<const LayeredBitmap> layeredBitmaps, DLGPROC procedure)
     : QDialog(nullptr, kWindowFlags), procedure_(procedure) {
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     // The face is a Windows alias ("MS Shell Dlg"); the desktop's own face
@@ -72,7 +73,7 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes r
     }
 
     for (const DialogControlTemplate& control : dialogTemplate.controls) {
-        QWidget* widget = MakeControl(control, resourceImage, doubleSizeImage);
+        QWidget* widget = MakeControl(control, resourceImage, doubleSizeImage, layeredBitmaps);
         if (widget == nullptr) {
             complete_ = false;
             continue;
@@ -83,19 +84,15 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes r
 }
 
 QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
-                                   ResourceBytes resourceImage, ResourceBytes doubleSizeImage) {
+                                   ResourceBytes resourceImage, ResourceBytes doubleSizeImage,
+                                   std::span<const LayeredBitmap> layeredBitmaps) {
     const QString text = QString::fromUtf8(control.text);
     switch (control.kind) {
     case ControlKind::Edit:
     case ControlKind::ReadOnlyEdit: {
         auto* edit = new EditControl(this);
         if (control.kind == ControlKind::ReadOnlyEdit) {
-            edit->setReadOnly(true);
-            // A field that cannot be edited shows on the dialog's own face,
-            // as Windows draws it, so it does not look like one to type in.
-            QPalette palette = edit->palette();
-            palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-            edit->setPalette(palette);
+            edit->SetReadOnlyOnFace();
         }
         edit->SetBytes(control.text.c_str());
         return edit;
@@ -123,7 +120,8 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
         // The picture keeps its frame: the bitmap is drawn at its own size
         // from the frame's top-left corner and clipped to the frame. From
         // 150 % a bitmap drawn at twice the size takes its place, at the
-        // same size in the dialog's pixels.
+        // same size in the dialog's pixels. A bitmap carried in layers too
+        // is shown from them, on the dialog's own face.
         ResourceBytes bitmapData;
         std::vector<std::uint8_t> bitmapFile;
         QImage image;
@@ -136,7 +134,15 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
             !image.loadFromData(bitmapFile.data(), static_cast<int>(bitmapFile.size()), "BMP")) {
             return nullptr;
         }
-        image.setDevicePixelRatio(doubleSize ? 2 : 1);
+        const int scale = doubleSize ? 2 : 1;
+        const auto layered =
+            std::ranges::find_if(layeredBitmaps, [&control, scale](const LayeredBitmap& bitmap) {
+                return bitmap.bitmapNumber == control.bitmapNumber && bitmap.scale == scale;
+            });
+        if (layered != layeredBitmaps.end()) {
+            return LayeredPicture::Make(layered->layers, image.size(), scale, this);
+        }
+        image.setDevicePixelRatio(scale);
         auto* picture = new QLabel(this);
         picture->setPixmap(QPixmap::fromImage(image));
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);

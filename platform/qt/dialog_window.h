@@ -8,22 +8,35 @@
 // the close box (IDCANCEL).
 #pragma once
 
+#include "platform/qt/layered_picture.h"
 #include "platform/qt/resource_image.h"
 #include "platform/window_system.h"
 
 #include <QDialog>
 #include <QEventLoop>
 
+#include <cstdint>
+#include <span>
 #include <vector>
+
+// A bitmap carried also in layers without its paper, at one of its sizes.
+struct LayeredBitmap {
+    std::uint16_t bitmapNumber;
+    int scale;  // 1, or 2 for the bitmap drawn at twice the size
+    PictureLayers layers;
+};
 
 class DialogWindow : public QDialog {
 public:
     // `resourceImage` holds the bitmaps the template's pictures name, and
-    // `doubleSizeImage` those drawn at twice the size for dense screens.
+    // `doubleSizeImage` those drawn at twice the size for dense screens. A
+    // picture whose bitmap, at the size shown, is among `layeredBitmaps` is
+    // shown from those layers, on the dialog's own face.
     DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes resourceImage,
-                 ResourceBytes doubleSizeImage, DLGPROC procedure);
+                 ResourceBytes doubleSizeImage, std::span<const LayeredBitmap> layeredBitmaps,
+                 DLGPROC procedure);
 
-    // False when a picture's bitmap could not be read.
+    // False when a picture's bitmap or layers could not be read.
     bool IsComplete() const { return complete_; }
 
     // Sends WM_INITDIALOG, shows the dialog and runs its loop until End().
@@ -46,7 +59,8 @@ private:
     };
 
     QWidget* MakeControl(const DialogControlTemplate& control, ResourceBytes resourceImage,
-                         ResourceBytes doubleSizeImage);
+                         ResourceBytes doubleSizeImage,
+                         std::span<const LayeredBitmap> layeredBitmaps);
     void SendCommand(int id, const QWidget* control);
 
     DLGPROC procedure_;

@@ -21,7 +21,26 @@ void EditControl::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
         PlaceLine();
     }
+    // The field's own base colour outlives a new palette: taken from the old
+    // face, it would stay light under a dark palette's light text.
+    if (event->type() == QEvent::PaletteChange && isReadOnly()) {
+        TakeTheFace();
+    }
     QLineEdit::changeEvent(event);
+}
+
+void EditControl::SetReadOnlyOnFace() {
+    setReadOnly(true);
+    TakeTheFace();
+}
+
+// Setting the palette changes it again; then the colours already agree.
+void EditControl::TakeTheFace() {
+    QPalette colours = palette();
+    if (colours.color(QPalette::Base) != colours.color(QPalette::Window)) {
+        colours.setColor(QPalette::Base, colours.color(QPalette::Window));
+        setPalette(colours);
+    }
 }
 
 // A Windows edit control places its line by its font alone. Qt centres the

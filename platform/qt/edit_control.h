@@ -16,6 +16,11 @@ class EditControl : public QLineEdit {
 public:
     explicit EditControl(QWidget* parent);
 
+    // Read-only, and shown on the dialog's face as Windows draws such a
+    // field, so that it does not look like one to type in; the face it
+    // takes is that of the palette in force, whenever the palette changes.
+    void SetReadOnlyOnFace();
+
     void SetBytes(const char* text);
     std::string Bytes() const;
 
@@ -25,6 +30,7 @@ protected:
 
 private:
     void PlaceLine();
+    void TakeTheFace();
 
     std::string bytes_;
     bool edited_ = false;

@@ -7,3 +7,9 @@
 ResourceBytes EmbeddedResourceImage();
 // Its bitmaps drawn at twice the size, under the same numbers.
 ResourceBytes EmbeddedDoubleSizeImage();
+// The logo without its paper, in layers (the mark in its colours, the
+// wordmark as ink: see LayeredPicture), at its own size and at twice it.
+ResourceBytes EmbeddedLogoMark();
+ResourceBytes EmbeddedLogoWordmark();
+ResourceBytes EmbeddedLogoMarkDoubleSize();
+ResourceBytes EmbeddedLogoWordmarkDoubleSize();

@@ -10,11 +10,13 @@
 #include "platform/qt/resource_image.h"
 #include "platform/qt/window_handles.h"
 #include "platform/window_system.h"
+#include "resources/resource.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -86,7 +88,12 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, LPCSTR templateName, HWND /*owne
     // EndDialog ends a loop.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    DialogWindow dialog(dialogTemplate, image, EmbeddedDoubleSizeImage(), dialogProc);
+    const std::array<LayeredBitmap, 2> layeredBitmaps{{
+        {IDB_LOGO, 1, {EmbeddedLogoMark(), EmbeddedLogoWordmark()}},
+        {IDB_LOGO, 2, {EmbeddedLogoMarkDoubleSize(), EmbeddedLogoWordmarkDoubleSize()}},
+    }};
+    DialogWindow dialog(dialogTemplate, image, EmbeddedDoubleSizeImage(), layeredBitmaps,
+                        dialogProc);
     if (!dialog.IsComplete()) {
         return kFailed;
     }

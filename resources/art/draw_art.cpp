@@ -3,6 +3,7 @@
 //
 //   draw_art OUT_LOGO_BMP OUT_LOGO_2X_BMP OUT_ICO
 //   draw_art --icon-theme OUT_DIR NAME SIZE...
+//   draw_art --logo-layers OUT_MARK_PNG OUT_WORDMARK_PNG OUT_MARK_2X_PNG OUT_WORDMARK_2X_PNG
 //
 // The first form draws the logo, the logo at twice the size for dense
 // screens, and the Windows icon file. Everything is integer arithmetic so
@@ -10,13 +11,17 @@
 // rebuilding must not churn them. The second form draws the icon for a
 // freedesktop icon theme: OUT_DIR/<S>x<S>/apps/NAME.png at each SIZE, and
 // OUT_DIR/scalable/apps/NAME.svg, from the same geometry as the icon file.
+// The third draws the logo at both sizes without its paper, in layers (see
+// LogoLayers), for a program that lays it on a face of its own colour.
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <span>
 #include <string>
@@ -692,8 +697,8 @@ constexpr std::array<std::string_view, 15> kWordmark{{
     ".......+###+....................................................",
 }};
 
-// The logo is opaque, so its paper must match the dialog behind it: this is
-// COLOR_BTNFACE in Windows' default colours since Vista.
+// The Windows logo is opaque, so its paper must match the dialog behind it:
+// this is COLOR_BTNFACE in Windows' default colours since Vista.
 constexpr Rgb kDialogFace{240, 240, 240};
 constexpr Rgb kInk{28, 56, 104};
 
@@ -716,15 +721,49 @@ constexpr int kLogoTextLeft = kLogoMarkLeft + kMark24.size + 5;
 constexpr int kLogoCapTop = 8;
 constexpr int kHalfInk = (kOpaque + 1) / 2;
 
-// The mark put over the logo's paper, its top-left corner at (left, top).
-void PutMark(Image& logo, const MarkGeometry& g, int left, int top) {
+// The logo without its paper, in two layers of the logo's size: the mark in
+// its own colours, and the wordmark, every pixel of which has the ink's
+// colour, so that a program that inks it otherwise can take the drawn ink
+// from any pixel. Coverage is the alpha, not premultiplied, so either layer
+// can be laid on any paper; the layers never overlap. The bitmaps are the
+// two laid on the dialog face; the native program lays them on its own.
+struct LogoLayers {
+    Image mark;
+    Image wordmark;
+};
+
+LogoLayers MakeLogoLayers(int width, int height) {
+    return {MakeImage(width, height, {0, 0, 0, 0}),
+            MakeImage(width, height, {kInk.r, kInk.g, kInk.b, 0})};
+}
+
+// The mark put into its layer, its top-left corner at (left, top).
+void PutMark(Image& layer, const MarkGeometry& g, int left, int top) {
     const Image mark = DrawMark(g).colour;
     for (int y = 0; y < mark.height; ++y) {
         for (int x = 0; x < mark.width; ++x) {
-            const Rgba c = Pixel(mark, x, y);
-            PutOver(logo, left + x, top + y, {c.r, c.g, c.b}, c.a);
+            SetPixel(layer, left + x, top + y, Pixel(mark, x, y));
         }
     }
+}
+
+void PutInk(Image& wordmark, int x, int y, int alpha) {
+    SetPixel(wordmark, x, y, {kInk.r, kInk.g, kInk.b, ToByte(alpha)});
+}
+
+// The layers laid, in order, on opaque paper.
+Image OnPaper(const LogoLayers& layers, Rgb paper) {
+    Image out =
+        MakeImage(layers.mark.width, layers.mark.height, {paper.r, paper.g, paper.b, kOpaque});
+    for (const Image* layer : {&layers.mark, &layers.wordmark}) {
+        for (int y = 0; y < out.height; ++y) {
+            for (int x = 0; x < out.width; ++x) {
+                const Rgba c = Pixel(*layer, x, y);
+                PutOver(out, x, y, {c.r, c.g, c.b}, c.a);
+            }
+        }
+    }
+    return out;
 }
 
 char WordmarkCell(int column, int row) {
@@ -737,19 +776,18 @@ char WordmarkCell(int column, int row) {
                : '.';
 }
 
-Image DrawLogo() {
-    Image logo =
-        MakeImage(kLogoWidth, kLogoHeight, {kDialogFace.r, kDialogFace.g, kDialogFace.b, kOpaque});
-    PutMark(logo, kMark24, kLogoMarkLeft, kLogoMarkTop);
+LogoLayers DrawLogoLayers() {
+    LogoLayers logo = MakeLogoLayers(kLogoWidth, kLogoHeight);
+    PutMark(logo.mark, kMark24, kLogoMarkLeft, kLogoMarkTop);
     for (int row = 0; row < static_cast<int>(kWordmark.size()); ++row) {
         for (int column = 0; column < static_cast<int>(kWordmark[0].size()); ++column) {
             const int x = kLogoTextLeft + column;
             const int y = kLogoCapTop + row;
             if (WordmarkCell(column, row) == '#') {
-                PutOver(logo, x, y, kInk, kOpaque);
+                PutInk(logo.wordmark, x, y, kOpaque);
             }
             if (WordmarkCell(column, row) == '+') {
-                PutOver(logo, x, y, kInk, kHalfInk);
+                PutInk(logo.wordmark, x, y, kHalfInk);
             }
         }
     }
@@ -781,11 +819,10 @@ constexpr MarkGeometry kLogoMark48{48,
 // its diagonal, inked on the side of its inked neighbours, so the curve
 // steps half as coarsely instead of blurring; one whose neighbours do not
 // say which side stays half-inked.
-Image DrawLogoAtTwiceTheSize() {
+LogoLayers DrawLogoLayersAtTwiceTheSize() {
     constexpr int kScale = 2;
-    Image logo = MakeImage(kScale * kLogoWidth, kScale * kLogoHeight,
-                           {kDialogFace.r, kDialogFace.g, kDialogFace.b, kOpaque});
-    PutMark(logo, kLogoMark48, kScale * kLogoMarkLeft, kScale * kLogoMarkTop);
+    LogoLayers logo = MakeLogoLayers(kScale * kLogoWidth, kScale * kLogoHeight);
+    PutMark(logo.mark, kLogoMark48, kScale * kLogoMarkLeft, kScale * kLogoMarkTop);
     const auto inked = [](int column, int row) { return WordmarkCell(column, row) == '#'; };
     for (int row = 0; row < static_cast<int>(kWordmark.size()); ++row) {
         for (int column = 0; column < static_cast<int>(kWordmark[0].size()); ++column) {
@@ -810,8 +847,8 @@ Image DrawLogoAtTwiceTheSize() {
                         const bool ink = dx != paperX && dy != paperY;
                         alpha = !cut ? kHalfInk : paper ? 0 : ink ? kOpaque : kHalfInk;
                     }
-                    PutOver(logo, kScale * (kLogoTextLeft + column) + dx,
-                            kScale * (kLogoCapTop + row) + dy, kInk, alpha);
+                    PutInk(logo.wordmark, kScale * (kLogoTextLeft + column) + dx,
+                           kScale * (kLogoCapTop + row) + dy, alpha);
                 }
             }
         }
@@ -1017,6 +1054,19 @@ bool DrawIconTheme(const std::filesystem::path& folder, const std::string& name,
     return write("scalable", name + ".svg", Bytes(svg.begin(), svg.end()));
 }
 
+// Each file with its bytes; false, having said which, at the first that
+// cannot be written. An encoder that failed gave no bytes.
+bool WriteFiles(std::initializer_list<std::pair<const char*, Bytes>> files) {
+    return std::ranges::all_of(files, [](const std::pair<const char*, Bytes>& file) {
+        const auto& [path, bytes] = file;
+        if (bytes.empty() || !WriteFile(path, bytes)) {
+            static_cast<void>(std::fprintf(stderr, "draw_art: cannot write %s\n", path));
+            return false;
+        }
+        return true;
+    });
+}
+
 // Sizes of icons a theme can hold: up to 1024 pixels a side.
 constexpr int kLargestIcon = 1024;
 
@@ -1039,25 +1089,31 @@ int main(int argc, char** argv) {
         }
         return DrawIconTheme(arguments[2], arguments[3], sizes) ? 0 : 1;
     }
+    if (argc == 6 && std::string_view(arguments[1]) == "--logo-layers") {
+        const LogoLayers logo = DrawLogoLayers();
+        const LogoLayers logo2x = DrawLogoLayersAtTwiceTheSize();
+        return WriteFiles({{arguments[2], EncodePng(logo.mark)},
+                           {arguments[3], EncodePng(logo.wordmark)},
+                           {arguments[4], EncodePng(logo2x.mark)},
+                           {arguments[5], EncodePng(logo2x.wordmark)}})
+                   ? 0
+                   : 1;
+    }
     if (argc != 4) {
         // A diagnostic that cannot be written has nowhere else to go; the exit
         // status still reports the failure.
         static_cast<void>(
             std::fputs("usage: draw_art OUT_LOGO_BMP OUT_LOGO_2X_BMP OUT_ICO\n"
-                       "       draw_art --icon-theme OUT_DIR NAME SIZE...\n",
+                       "       draw_art --icon-theme OUT_DIR NAME SIZE...\n"
+                       "       draw_art --logo-layers OUT_MARK_PNG OUT_WORDMARK_PNG "
+                       "OUT_MARK_2X_PNG OUT_WORDMARK_2X_PNG\n",
                        stderr));
         return 2;
     }
-    const std::array<std::pair<const char*, Bytes>, 3> files{{
-        {arguments[1], EncodeBmp(DrawLogo())},
-        {arguments[2], EncodeBmp(DrawLogoAtTwiceTheSize())},
-        {arguments[3], DrawIcon()},
-    }};
-    for (const auto& [path, bytes] : files) {
-        if (!WriteFile(path, bytes)) {
-            static_cast<void>(std::fprintf(stderr, "draw_art: cannot write %s\n", path));
-            return 1;
-        }
-    }
-    return 0;
+    return WriteFiles(
+               {{arguments[1], EncodeBmp(OnPaper(DrawLogoLayers(), kDialogFace))},
+                {arguments[2], EncodeBmp(OnPaper(DrawLogoLayersAtTwiceTheSize(), kDialogFace))},
+                {arguments[3], DrawIcon()}})
+               ? 0
+               : 1;
 }
