@@ -7,6 +7,7 @@
 #include "tests/native/program_driver.h"
 #include "tests/notice_threshold.h"
 #include "tests/test_support.h"
+#include "ui/main_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,9 @@ std::string InkRows(QLineEdit* field, int width) {
 }
 
 TEST(NativeStart, TheDialogOpensWithItsCaptionTextsAndButtonsAndNoResizing) {
-    const int result = RunProgram([](QDialog& dialog) {
+    HWND handle = nullptr;
+    const int result = RunProgram([&handle](QDialog& dialog) {
+        handle = HandleOfWidget(&dialog);
         EXPECT_EQ(dialog.windowTitle(), "Quorvin");
         EXPECT_EQ(Shown(dialog, IDC_PATH), kPathPrompt);
         EXPECT_EQ(Shown(dialog, IDC_RESULT), kResultStart);
@@ -79,6 +82,7 @@ TEST(NativeStart, TheDialogOpensWithItsCaptionTextsAndButtonsAndNoResizing) {
         EXPECT_EQ(Field(dialog, IDC_PATH)->selectedText().toStdString(), kPathPrompt);
     });
     EXPECT_EQ(result, 1);
+    EXPECT_EQ(WidgetOfHandle(handle), nullptr) << "the closed dialog's handle still resolves";
 }
 
 // Dialog units times the template font's base units at 96 DPI (6 x 13):
@@ -348,9 +352,10 @@ TEST(NativeBrowse, TheChooserFiltersAllThenTextInAnyCaseAndFillsThePathField) {
 
 TEST(NativeBrowse, AChosenPathTooLongForTheBufferLeavesThePathFieldAsItWas) {
     program::ScratchFolder scratch;
-    const std::string longName(255 - 4, 'n');
-    const std::string path = scratch.Write(longName + ".bin", {});
-    ASSERT_GE(path.size(), 260u);
+    // Exactly the buffer's size: the terminator would be one byte past it.
+    const std::size_t nameLength = kBrowsePathBufferSize - scratch.Folder().string().size() - 1;
+    const std::string path = scratch.Write(std::string(nameLength - 4, 'n') + ".bin", {});
+    ASSERT_EQ(path.size(), static_cast<std::size_t>(kBrowsePathBufferSize));
     RunProgram([&](QDialog& dialog) {
         Browse(dialog, [&](QFileDialog& chooser) {
             chooser.setDirectory(QString::fromStdString(scratch.Folder().string()));
