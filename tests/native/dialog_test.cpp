@@ -9,6 +9,7 @@
 #include "tests/native/program_driver.h"
 #include "tests/notice_threshold.h"
 #include "tests/test_support.h"
+#include "ui/main_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +84,9 @@ QPalette DarkPalette() {
 }
 
 TEST(NativeStart, TheDialogOpensWithItsCaptionTextsAndButtonsAndNoResizing) {
-    const int result = RunProgram([](QDialog& dialog) {
+    HWND handle = nullptr;
+    const int result = RunProgram([&handle](QDialog& dialog) {
+        handle = HandleOfWidget(&dialog);
         EXPECT_EQ(dialog.windowTitle(), "Quorvin");
         EXPECT_EQ(Shown(dialog, IDC_PATH), kPathPrompt);
         EXPECT_EQ(Shown(dialog, IDC_RESULT), kResultStart);
@@ -116,6 +119,7 @@ TEST(NativeStart, TheDialogOpensWithItsCaptionTextsAndButtonsAndNoResizing) {
         EXPECT_EQ(Field(dialog, IDC_PATH)->selectedText().toStdString(), kPathPrompt);
     });
     EXPECT_EQ(result, 1);
+    EXPECT_EQ(WidgetOfHandle(handle), nullptr) << "the closed dialog's handle still resolves";
 }
 
 // Dialog units times the template font's base units at 96 DPI (6 x 13):
@@ -447,9 +451,10 @@ TEST(NativeBrowse, TheChooserFiltersAllThenTextInAnyCaseAndFillsThePathField) {
 
 TEST(NativeBrowse, AChosenPathTooLongForTheBufferLeavesThePathFieldAsItWas) {
     program::ScratchFolder scratch;
-    const std::string longName(255 - 4, 'n');
-    const std::string path = scratch.Write(longName + ".bin", {});
-    ASSERT_GE(path.size(), 260u);
+    // Exactly the buffer's size: the terminator would be one byte past it.
+    const std::size_t nameLength = kBrowsePathBufferSize - scratch.Folder().string().size() - 1;
+    const std::string path = scratch.Write(std::string(nameLength - 4, 'n') + ".bin", {});
+    ASSERT_EQ(path.size(), static_cast<std::size_t>(kBrowsePathBufferSize));
     RunProgram([&](QDialog& dialog) {
         Browse(dialog, [&](QFileDialog& chooser) {
             chooser.setDirectory(QString::fromStdString(scratch.Folder().string()));
@@ -473,13 +478,25 @@ TEST(NativeScreenshot, TheDialogAfterACompute) {
     });
 }
 
-// Run on its own with QT_SCALE_FACTOR=2 (see tests/CMakeLists.txt): the
-// screen's ratio is set before the application starts.
+// Run on its own with QT_SCALE_FACTOR=2, and again with 1.5 (see
+// tests/CMakeLists.txt): the screen's ratio is set before the application
+// starts.
 TEST(NativeDoubleDensity, TheLogoIsTheBitmapDrawnAtTwiceTheSizeInTheSamePlace) {
     program::ScratchFolder scratch;
     const std::string path = scratch.Write("示例文件.bin", SampleBytes(5000));
     RunProgram([&](QDialog& dialog) {
-        ASSERT_EQ(dialog.devicePixelRatioF(), 2.0) << "run with QT_SCALE_FACTOR=2";
+        const qreal ratio = dialog.devicePixelRatioF();
+        ASSERT_TRUE(ratio == 2.0 || ratio == 1.5)
+            << "run with QT_SCALE_FACTOR=2 or 1.5, not " << ratio;
+        const auto labels = dialog.findChildren<QLabel*>();
+        ASSERT_EQ(labels.size(), 1);
+        EXPECT_EQ(labels[0]->pixmap().devicePixelRatio(), 2.0);
+        EXPECT_EQ(labels[0]->pixmap().toImage().convertToFormat(QImage::Format_RGB32), logo);
+        // At 150 % the frame's device pixels fall between the bitmap's:
+        // what is drawn there is compared at 200 % alone.
+        if (ratio == 1.5) {
+            return;
+        }
         Compute(dialog, path);
         const QImage shown = dialog.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QDir().mkpath(QUORVIN_SCREENSHOT_DIR);

@@ -27,6 +27,7 @@ TEST(ResourceImage, TheBuiltInImageHoldsTheDialogAndTheLogo) {
     ASSERT_TRUE(ParseDialogTemplate(DialogData(), dialog));
     EXPECT_EQ(dialog.caption, "Quorvin");
     EXPECT_EQ(dialog.fontPointSize, 8);
+    EXPECT_FALSE(dialog.fontItalic);
     ASSERT_EQ(dialog.controls.size(), 6u);
     EXPECT_EQ(dialog.controls[1].text, "浏览...") << "UTF-16 read back as UTF-8";
     EXPECT_EQ(dialog.controls[4].kind, ControlKind::Picture);
@@ -52,6 +53,21 @@ TEST(ResourceImage, ATemplateCutShortAnywhereIsRefused) {
                                             bytes.begin() + static_cast<long>(length));
         EXPECT_FALSE(ParseDialogTemplate(cut, dialog)) << "cut to " << length << " bytes";
     }
+}
+
+// The shipped template has no negative coordinate; a dialog placed left of
+// the screen's edge must keep its sign.
+TEST(ResourceImage, ANegativeCoordinateIsReadWithItsSign) {
+    const ResourceBytes whole = DialogData();
+    std::vector<std::uint8_t> moved(whole.begin(), whole.end());
+    // The dialog's x: after version, signature, help context, extended
+    // style, style and control count.
+    constexpr std::size_t kDialogX = 18;
+    moved[kDialogX] = 0xFE;  // -2 in 16 bits
+    moved[kDialogX + 1] = 0xFF;
+    DialogTemplate dialog;
+    ASSERT_TRUE(ParseDialogTemplate(moved, dialog));
+    EXPECT_EQ(dialog.rect.x, -2);
 }
 
 std::array<std::uint8_t, 4> LittleEndian(std::uint32_t value) {
@@ -86,9 +102,11 @@ TEST(ResourceImage, AStyleBitBeyondTheTemplatesOwnIsRefused) {
 TEST(ResourceImage, DamagedImagesAreReadWithinTheirBytes) {
     const ResourceBytes image = EmbeddedResourceImage();
     std::vector<std::uint8_t> damaged(image.begin(), image.end());
-    // Every byte of the headers and the dialog, each set to two values that
-    // make sizes and counts large or zero.
-    const std::size_t reach = std::min<std::size_t>(damaged.size(), 4096);
+    // Every byte of the headers and the dialog, up to the dialog's last,
+    // each set to two values that make sizes and counts large or zero.
+    const ResourceBytes dialogData = DialogData();
+    const auto reach =
+        static_cast<std::size_t>(dialogData.data() + dialogData.size() - image.data());
     for (std::size_t at = 0; at < reach; ++at) {
         for (const std::uint8_t value : {std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
             const std::uint8_t original = damaged[at];

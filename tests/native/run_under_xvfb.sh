@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The built quorvin as a separate process: it starts into its dialog on an
-# X server (Xvfb) and offscreen, whatever arguments it is given, and Escape
-# or Enter ends it with exit status 1; without any display it ends at once
-# with 1, and with one named that is not there, with 1 and a last line
-# saying so. Keeps a screenshot of the X run.
+# X server (Xvfb), classed "quorvin", and offscreen, whatever arguments it
+# is given, and Escape or Enter ends it with exit status 1; without any
+# display it ends at once with 1, and with one named that is not there,
+# with 1 and a last line saying so. Keeps a screenshot of the X run.
 # Usage: run_under_xvfb.sh QUORVIN SCREENSHOT
 set -euo pipefail
 program=$1
@@ -68,6 +68,13 @@ xvfb-run -a -s "-screen 0 640x300x24" bash -c '
     window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Quorvin\$" | head -n 1)
     if [ -z "$window" ]; then
       echo "X: no dialog appeared" >&2
+      kill "$pid" 2>/dev/null || true
+      exit 1
+    fi
+    # Docks and task bars match a window to its launcher and icon by its class.
+    class=$(xprop -id "$window" WM_CLASS)
+    if [ "$class" != "WM_CLASS(STRING) = \"quorvin\", \"quorvin\"" ]; then
+      echo "X: the dialog is not classed quorvin: $class" >&2
       kill "$pid" 2>/dev/null || true
       exit 1
     fi
