@@ -38,9 +38,8 @@ constexpr std::uint32_t kVersionMs = (QUORVIN_VERSION_MAJOR << 16) | QUORVIN_VER
 constexpr std::uint32_t kVersionLs = QUORVIN_VERSION_PATCH << 16;
 #define QUORVIN_TEXT(x) QUORVIN_TEXT_OF(x)
 #define QUORVIN_TEXT_OF(x) u## #x
-constexpr const char16_t* kVersionText =
-    QUORVIN_TEXT(QUORVIN_VERSION_MAJOR) u", " QUORVIN_TEXT(QUORVIN_VERSION_MINOR) u", " QUORVIN_TEXT(
-        QUORVIN_VERSION_PATCH) u", 0";
+constexpr const char16_t* kVersionText = QUORVIN_TEXT(QUORVIN_VERSION_MAJOR) u", " QUORVIN_TEXT(
+    QUORVIN_VERSION_MINOR) u", " QUORVIN_TEXT(QUORVIN_VERSION_PATCH) u", 0";
 
 constexpr const char* kNotAPeImage = "Quorvin.exe is missing or not a PE image";
 
@@ -377,11 +376,11 @@ TEST_F(Executable, VersionBlock) {
     ASSERT_EQ(root.valueLength, 52) << "no VS_FIXEDFILEINFO";
     // VS_FIXEDFILEINFO, field by field.
     const std::array<std::uint32_t, 13> kFixedFileInfo = {
-        0xFEEF04BD, 0x00010000,                 // signature, structure version
+        0xFEEF04BD, 0x00010000,                          // signature, structure version
         kVersionMs, kVersionLs, kVersionMs, kVersionLs,  // file and product version
-        0x17,       0,                          // flags mask, flags
-        4,          1,          0,              // VOS__WINDOWS32, VFT_APP, subtype
-        0,          0,                          // date
+        0x17,       0,                                   // flags mask, flags
+        4,          1,          0,                       // VOS__WINDOWS32, VFT_APP, subtype
+        0,          0,                                   // date
     };
     ByteCursor fixed{root.value};
     std::array<std::uint32_t, 13> fixedFileInfo{};
