@@ -44,6 +44,13 @@ if(QUORVIN_HARDENING)
   endif()
 endif()
 
+# The check reads a cross build's files with that machine's readelf, as
+# CMake found it for the toolchain.
+set(QUORVIN_HARDENING_CHECK_ENVIRONMENT "")
+if(CMAKE_CROSSCOMPILING AND CMAKE_READELF)
+  set(QUORVIN_HARDENING_CHECK_ENVIRONMENT READELF=${CMAKE_READELF})
+endif()
+
 # Adds a test that reads `target`'s ELF headers and symbols and fails unless
 # all of the hardening above is in the built file. Every executable of a
 # native build calls it, or says why not with the target property
@@ -53,6 +60,8 @@ function(quorvin_check_hardening target)
   if(QUORVIN_HARDENING_ACTIVE AND NOT WIN32)
     add_test(NAME hardening.${target}
              COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-hardening.sh $<TARGET_FILE:${target}>)
+    set_tests_properties(hardening.${target} PROPERTIES
+                         ENVIRONMENT "${QUORVIN_HARDENING_CHECK_ENVIRONMENT}")
     set_property(TARGET ${target} PROPERTY QUORVIN_HARDENING_CHECKED ON)
   endif()
 endfunction()
