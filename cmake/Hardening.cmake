@@ -44,11 +44,14 @@ if(QUORVIN_HARDENING)
   endif()
 endif()
 
-# The check reads a cross build's files with that machine's readelf, as
-# CMake found it for the toolchain.
+# The check reads a cross build's files with the GNU readelf of the
+# toolchain's triplet (QUORVIN_CROSS_TRIPLET), from the cross binutils; not
+# CMake's CMAKE_READELF, which for a clang toolchain is LLVM's, whose output
+# the check does not read.
 set(QUORVIN_HARDENING_CHECK_ENVIRONMENT "")
-if(CMAKE_CROSSCOMPILING AND CMAKE_READELF)
-  set(QUORVIN_HARDENING_CHECK_ENVIRONMENT READELF=${CMAKE_READELF})
+if(QUORVIN_CROSS_TRIPLET)
+  find_program(QUORVIN_CROSS_READELF ${QUORVIN_CROSS_TRIPLET}-readelf REQUIRED)
+  set(QUORVIN_HARDENING_CHECK_ENVIRONMENT READELF=${QUORVIN_CROSS_READELF})
 endif()
 
 # Adds a test that reads `target`'s ELF headers and symbols and fails unless
