@@ -3,6 +3,7 @@
 # stored texts the native tests check; the 32-bit x86 build (under
 # qemu-i386); the native build under AddressSanitizer and
 # UndefinedBehaviorSanitizer; the big-endian s390x build (under qemu-s390x);
+# the arm64 build of the native program, its whole suite under qemu-aarch64;
 # a minute of differential fuzzing of the engine; static analysis; the
 # release packages, checked and built twice; the native build itself; and,
 # on Debian 12, the README's commands and the package on a clean Debian 13.
@@ -25,6 +26,7 @@ cmake --build --preset windows
 suite linux-i686
 suite asan
 suite linux-s390x
+suite linux-arm64
 
 # The fuzz harness against OpenSSL's MD5, for a bounded minute.
 suite fuzz

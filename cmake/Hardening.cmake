@@ -44,6 +44,16 @@ if(QUORVIN_HARDENING)
   endif()
 endif()
 
+# The check reads a cross build's files with the GNU readelf of the
+# toolchain's triplet (QUORVIN_CROSS_TRIPLET), from the cross binutils; not
+# CMake's CMAKE_READELF, which for a clang toolchain is LLVM's, whose output
+# the check does not read.
+set(QUORVIN_HARDENING_CHECK_ENVIRONMENT "")
+if(QUORVIN_CROSS_TRIPLET)
+  find_program(QUORVIN_CROSS_READELF ${QUORVIN_CROSS_TRIPLET}-readelf REQUIRED)
+  set(QUORVIN_HARDENING_CHECK_ENVIRONMENT READELF=${QUORVIN_CROSS_READELF})
+endif()
+
 # Adds a test that reads `target`'s ELF headers and symbols and fails unless
 # all of the hardening above is in the built file. Every executable of a
 # native build calls it, or says why not with the target property
@@ -53,6 +63,8 @@ function(quorvin_check_hardening target)
   if(QUORVIN_HARDENING_ACTIVE AND NOT WIN32)
     add_test(NAME hardening.${target}
              COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-hardening.sh $<TARGET_FILE:${target}>)
+    set_tests_properties(hardening.${target} PROPERTIES
+                         ENVIRONMENT "${QUORVIN_HARDENING_CHECK_ENVIRONMENT}")
     set_property(TARGET ${target} PROPERTY QUORVIN_HARDENING_CHECKED ON)
   endif()
 endfunction()

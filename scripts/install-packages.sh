@@ -35,6 +35,13 @@ wine=(wine wine64 wine32:i386 fonts-wine xdotool "${virtual_screen[@]}")
 # The release packages: CPack's Debian package (dpkg-shlibdeps, file) and the
 # zip's owners (fakeroot).
 release=(dpkg-dev file fakeroot git)
+# The native program for arm64 (the release's arm64 package): Debian's arm64
+# cross compiler and the arm64 Qt, installed beside the build machine's own
+# (multiarch); the arm64 architecture is added to dpkg for them.
+arm64_program=(g++-aarch64-linux-gnu qt6-base-dev:arm64)
+# Its tests, run under qemu-user: OpenSSL for the native suite's reference
+# digests, and Qt's Wayland plugin for the program on Wayland.
+arm64_tests=("${arm64_program[@]}" libssl-dev:arm64 qt6-wayland:arm64)
 # Every test: GoogleTest, the benchmark and OpenSSL to compare with; the
 # launcher's validator; the packages' checks (lintian, AppStream); the
 # 32-bit x86 suite (multilib, below) under qemu; the sanitizer and fuzz
@@ -71,10 +78,14 @@ install_missing() {
     echo "Missing Debian packages: ${missing[*]}. Run this command as root." >&2
     exit 1
   fi
-  if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-    apt_updated=0
-  fi
+  local architecture
+  for architecture in i386 arm64; do
+    if [[ " ${missing[*]} " == *:$architecture* ]] &&
+       ! dpkg --print-foreign-architectures | grep -qx $architecture; then
+      dpkg --add-architecture $architecture
+      apt_updated=0
+    fi
+  done
   if [ $apt_updated -eq 0 ]; then
     apt-get update -qq
     apt_updated=1
@@ -134,11 +145,11 @@ case $set_name in
     ./enable-i386-binaries.sh
     ;;
   release)
-    install_missing without-recommends "${program[@]}" "${release[@]}"
+    install_missing without-recommends "${program[@]}" "${release[@]}" "${arm64_program[@]}"
     ;;
   all)
     install_missing without-recommends "${program[@]}" "${virtual_screen[@]}" "${windows[@]}" \
-      "${release[@]}" "${tests[@]}"
+      "${release[@]}" "${tests[@]}" "${arm64_tests[@]}"
     versioned_runtimes
     install_missing with-recommends "${wine[@]}"
     chinese_locale

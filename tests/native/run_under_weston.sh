@@ -9,9 +9,13 @@
 # crash or a hang. Exits 77, a skip, when weston cannot be started. Keeps
 # the compositor's screenshot.
 # Usage: run_under_weston.sh QUORVIN SCREENSHOT
+# A program built for another machine is run by the command in
+# QUORVIN_EMULATOR (qemu-aarch64, say), as the build's tests are.
 set -euo pipefail
 program=$1
 screenshot=$2
+read -ra run <<<"${QUORVIN_EMULATOR:-}"
+run+=("$program")
 mkdir -p "$(dirname "$screenshot")"
 
 if ! command -v weston >/dev/null; then
@@ -57,7 +61,7 @@ echo "weston $(weston --version | grep -oE '[0-9.]+$') started, headless"
 start_on_wayland() {
   local log=$scratch/$1 trace status=0 toplevel='' xdg_surface='' surface=''
   : >"$log"
-  WAYLAND_DEBUG=1 "$program" >"$log" 2>&1 &
+  WAYLAND_DEBUG=1 "${run[@]}" >"$log" 2>&1 &
   pid=$!
   for _ in $(seq 300); do
     kill -0 "$pid" 2>/dev/null || break

@@ -5,15 +5,19 @@
 # display it ends at once with 1, and with one named that is not there,
 # with 1 and a last line saying so. Keeps a screenshot of the X run.
 # Usage: run_under_xvfb.sh QUORVIN SCREENSHOT
+# A program built for another machine is run by the command in
+# QUORVIN_EMULATOR (qemu-aarch64, say), as the build's tests are.
 set -euo pipefail
 program=$1
 screenshot=$2
+read -ra run <<<"${QUORVIN_EMULATOR:-}"
+run+=("$program")
 mkdir -p "$(dirname "$screenshot")"
 
 # No window system at all: the dialog cannot be created, and the program
 # ends at once, quietly, with its usual status.
 status=0
-output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 30 "$program" 2>&1) || status=$?
+output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 30 "${run[@]}" 2>&1) || status=$?
 if [ "$status" -ne 1 ] || [ -n "$output" ]; then
   echo "no display: status $status (not 1), output: $output" >&2
   exit 1
@@ -34,7 +38,7 @@ expect_cannot_open() {
   local case=$1 status=0 output
   shift
   output=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE "$@" \
-             timeout 30 "$program" 2>"$scratch/errors") || status=$?
+             timeout 30 "${run[@]}" 2>"$scratch/errors") || status=$?
   if [ "$status" -ne 1 ] || [ -n "$output" ] || [ "$(tail -n 1 "$scratch/errors")" != "$expected" ] ||
      [ "$(grep -c '^quorvin:' "$scratch/errors")" -ne 1 ]; then
     echo "$case: status $status (not 1), output: $output, errors: $(cat "$scratch/errors")" >&2
@@ -49,7 +53,7 @@ expect_cannot_open "platform not there" QT_QPA_PLATFORM=no-such-platform
 
 # Offscreen: still running after three seconds, its dialog waiting.
 status=0
-QT_QPA_PLATFORM=offscreen timeout 3 "$program" || status=$?
+QT_QPA_PLATFORM=offscreen timeout 3 "${run[@]}" || status=$?
 if [ "$status" -ne 124 ]; then
   echo "offscreen: ended with status $status instead of waiting in its dialog" >&2
   exit 1
@@ -60,10 +64,11 @@ echo "offscreen: started and waited"
 # (-platform) included.
 xvfb-run -a -s "-screen 0 640x300x24" bash -c '
   set -euo pipefail
-  program=$1 screenshot=$2
+  screenshot=$1
+  shift
   unset QT_QPA_PLATFORM
   for key in Escape Return; do
-    "$program" -platform offscreen --help /etc/passwd &
+    "$@" -platform offscreen --help /etc/passwd &
     pid=$!
     window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Quorvin\$" | head -n 1)
     if [ -z "$window" ]; then
@@ -92,4 +97,4 @@ xvfb-run -a -s "-screen 0 640x300x24" bash -c '
     fi
     echo "X: $key ended it with status 1"
   done
-' run_under_xvfb "$program" "$screenshot"
+' run_under_xvfb "$screenshot" "${run[@]}"
