@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the release from the last commit: the Debian package of the native
-# program, the zip of Quorvin.exe for Windows, and SHA256SUMS over both, in
-# build/release/. A tree with changes that are not committed is no release:
-# commit them (or stash them) first.
+# Builds the release from the last commit: the Debian packages of the native
+# program for x86-64 and arm64, the zip of Quorvin.exe for Windows, and
+# SHA256SUMS over the three, in build/release/. A tree with changes that are
+# not committed is no release: commit them (or stash them) first.
 set -euo pipefail
 cd "$(dirname "$0")"
 

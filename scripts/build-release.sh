@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release packages from this source tree, each from a clean build
-# folder: the Debian package of the native program and the zip of
-# Quorvin.exe, with SHA256SUMS over both, into OUT (./release.sh uses
+# folder: the Debian packages of the native program for x86-64 and for arm64
+# (cross-compiled) and the zip of Quorvin.exe, with SHA256SUMS over all
+# three, into OUT (./release.sh uses
 # build/release). Their time stamps are SOURCE_DATE_EPOCH, by default the
 # last commit's time, so that the same sources give the same bytes.
 # Usage: build-release.sh OUT
@@ -20,12 +21,12 @@ as_root=()
 
 rm -rf "$out"
 cd "$source_dir"
-for platform in linux windows; do
+for platform in linux linux-arm64 windows; do
   build=$out/$platform
   cmake --preset "release-$platform" -B "$build"
   cmake --build "$build"
   "${as_root[@]}" cpack --config "$build/CPackConfig.cmake" -B "$build"
 done
-cp "$out"/linux/*.deb "$out"/windows/*.zip "$out"/
+cp "$out"/linux/*.deb "$out"/linux-arm64/*.deb "$out"/windows/*.zip "$out"/
 cd "$out"
 sha256sum -- *.deb *.zip > SHA256SUMS

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Checks the release packages as a user gets them, from the files inside
-# them: the Debian package's exact contents, lintian's and AppStream's
-# verdicts (its validator's and its composer's, which builds the catalogs
-# software centres read), the hardening of the program it installs, that the extracted
-# program starts and waits in its dialog, and that apt would install it
-# here; the zip's exact contents, its read-me's form, the executable checks
+# them: each Debian package's (x86-64 and arm64) exact contents, lintian's
+# and AppStream's verdicts (its validator's and its composer's, which builds
+# the catalogs software centres read), the hardening of the program it
+# installs (read with the cross readelf for arm64), that the extracted
+# program starts and waits in its dialog (arm64 under qemu-aarch64), and
+# that apt would install the x86-64 one here; the zip's exact contents, its read-me's form, the executable checks
 # on the Quorvin.exe inside it and that copy under Wine; and SHA256SUMS.
 # Usage: check_packages.sh RELEASE_DIR LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 set -uo pipefail
@@ -17,7 +18,6 @@ linux_build=$(realpath "$2")
 windows_build=$(realpath "$3")
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 version=$(sed -n 's/^project(Quorvin VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
-deb=$release/quorvin_${version}_amd64.deb
 zip=$release/Quorvin-$version-win32.zip
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -43,7 +43,7 @@ same_lines() {  # same_lines EXPECTED ACTUAL: equal, or the difference shown
 deb_files() {
   # The icons are those the release build drew, at the sizes its list names.
   local icons
-  icons=$(cd "$release/linux/platform/qt" && find hicolor -type f | sed 's|^|./usr/share/icons/|')
+  icons=$(cd "$build/platform/qt" && find hicolor -type f | sed 's|^|./usr/share/icons/|')
   same_lines "$(LC_ALL=C sort <<<"./usr/bin/quorvin
 ./usr/share/applications/quorvin.desktop
 ./usr/share/doc/quorvin/changelog.gz
@@ -91,9 +91,18 @@ appstream_composes() {
       { echo "no cached icon of $size pixels in the catalog"; return 1; }
   done
 }
+# The control file's architecture, and the machine the program is built for.
+for_architecture() {
+  local machine
+  [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] ||
+    { echo "Architecture: $(dpkg-deb -f "$deb" Architecture)"; return 1; }
+  machine=$(LC_ALL=C "$readelf" --file-header "$scratch/root/usr/bin/quorvin" | sed -n 's/^ *Machine: *//p')
+  [ "$machine" = "$expected_machine" ] || { echo "Machine: $machine"; return 1; }
+}
 starts_and_waits_offscreen() {
   local status=0
-  QT_QPA_PLATFORM=offscreen timeout 3 "$scratch/root/usr/bin/quorvin" || status=$?
+  QT_QPA_PLATFORM=offscreen timeout "$start_seconds" "${emulator[@]}" "$scratch/root/usr/bin/quorvin" ||
+    status=$?
   [ "$status" -eq 124 ] || { echo "ended with status $status instead of waiting in its dialog"; return 1; }
 }
 apt_would_install() {
@@ -111,17 +120,34 @@ readme_for_notepad() {
   iconv -f UTF-8 -t UTF-8 "$readme" >/dev/null
 }
 
-check "SHA256SUMS matches both packages" bash -c "cd '$release' && sha256sum --check --strict SHA256SUMS"
+check "SHA256SUMS matches the three packages" bash -c "cd '$release' && sha256sum --check --strict SHA256SUMS"
 
-# The Debian package.
-dpkg-deb -x "$deb" "$scratch/root"
-check ".deb holds exactly the program, launcher, icons, metainfo, manual and documents" deb_files
-check "lintian finds no error or warning" lintian_clean
-check "the metainfo is valid AppStream, pedantically" appstream_valid
-check "AppStream's composer lists the program with its icon at 64 and 128 pixels" appstream_composes
-check "the installed quorvin is hardened" "$source_dir/scripts/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
-check "the installed quorvin starts offscreen and waits in its dialog" starts_and_waits_offscreen
-check "apt would install the .deb on this system" apt_would_install
+# The Debian packages, each as its release build made it. The arm64 program
+# runs under qemu-aarch64, slower to start.
+for arch in amd64 arm64; do
+  deb=$release/quorvin_${version}_$arch.deb
+  rm -rf "$scratch/root" "$scratch/compose" "$scratch/catalog"
+  dpkg-deb -x "$deb" "$scratch/root"
+  if [ "$arch" = amd64 ]; then
+    build=$release/linux readelf=readelf emulator=() start_seconds=3
+    expected_machine="Advanced Micro Devices X86-64"
+  else
+    build=$release/linux-arm64 readelf=aarch64-linux-gnu-readelf start_seconds=10
+    expected_machine=AArch64
+    emulator=(qemu-aarch64)
+  fi
+  check "$arch: the package and its program are for $arch" for_architecture
+  check "$arch: .deb holds exactly the program, launcher, icons, metainfo, manual and documents" deb_files
+  check "$arch: lintian finds no error or warning" lintian_clean
+  check "$arch: the metainfo is valid AppStream, pedantically" appstream_valid
+  check "$arch: AppStream's composer lists the program with its icon at 64 and 128 pixels" appstream_composes
+  check "$arch: the installed quorvin is hardened" \
+    env READELF="$readelf" "$source_dir/scripts/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
+  check "$arch: the installed quorvin starts offscreen and waits in its dialog" starts_and_waits_offscreen
+done
+# Installing the arm64 one for real is the arm64 system's stage in CI.
+deb=$release/quorvin_${version}_amd64.deb
+check "amd64: apt would install the .deb on this system" apt_would_install
 
 # The zip.
 mkdir -p "$scratch/zip"
