@@ -31,6 +31,7 @@ LOAD = 4
 # the Raspberry Pi 5's and a common server's.
 EM_AARCH64 = 0xB7
 AARCH64_CPUS = ('cortex-a76', 'neoverse-n1')
+AARCH64_LLVM = 19
 
 
 def is_aarch64(path):
@@ -220,8 +221,10 @@ def aarch64_cycles_per_pass(loop, forward):
 
 def aarch64_mca(loop, cpu):
     """llvm-mca's model of CPU: the units' bound per pass (Block RThroughput),
-    and the cycles per pass over many passes, its latencies included."""
-    tool = shutil.which('llvm-mca')
+    and the cycles per pass over many passes, its latencies included. LLVM 19
+    has a model of the Neoverse N1 (the Cortex-A76's server sibling); 14 gives
+    both cores the Cortex-A57's."""
+    tool = shutil.which(f'llvm-mca-{AARCH64_LLVM}') or shutil.which('llvm-mca')
     if tool is None:
         return None
     text = '\n'.join(f'{m} {o}' for _, m, o in loop if m not in CONDITIONAL_BRANCHES) + '\n'

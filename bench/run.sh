@@ -55,7 +55,9 @@ echo
 
 echo "== 3. the arm64 build, read from its code"
 # Nothing here runs arm64 code but under emulation, which times nothing: the
-# block loop is read, for the chain as above, and by llvm-mca's models.
+# block loop is read, for the chain as above, and by llvm-mca's models:
+# LLVM 19's Neoverse N1 (the server version of the Cortex-A76, the Raspberry
+# Pi 5's core) and the Cortex-A57 model it still gives the name cortex-a76.
 mapfile -t lines < <(bench/chain_length.py build/linux-arm64/digest/CMakeFiles/quorvin_digest.dir/md5.cpp.o 0)
 echo "dependency chain per 64-byte block (one-cycle operations): ${lines[0]%% *} cycles"
 printf '  %-14s %24s %28s %14s\n' "llvm-mca core" "units' bound, cycles" "with its latencies, cycles" "cycles/byte"

@@ -48,13 +48,14 @@ arm64_tests=("${arm64_program[@]}" libssl-dev:arm64 qt6-wayland:arm64)
 # builds (clang and its run-time); static analysis; the big-endian suite
 # (clang with the s390x libraries, below, and linker: not Debian's s390x g++,
 # which would remove the multilib packages); the benchmark's reading of the
-# 32-bit code (llvm-mca, python3); the native program on X (xprop, which
-# reads its window's class) and on Wayland (a headless compositor and Qt's
-# Wayland plugin); and a clean Debian 13 system to run the README's
-# commands in.
+# 32-bit code (llvm-mca, python3) and of the arm64 code (LLVM 19's llvm-mca,
+# which models the Neoverse N1; both releases have llvm-19); the native
+# program on X (xprop, which reads its window's class) and on Wayland (a
+# headless compositor and Qt's Wayland plugin); and a clean Debian 13 system
+# to run the README's commands in.
 tests=(googletest libgtest-dev libbenchmark-dev libssl-dev desktop-file-utils
        lintian appstream appstream-compose qemu-user python3 llvm clang libclang-rt-dev
-       clang-tidy clang-format cppcheck binutils-s390x-linux-gnu x11-utils weston qt6-wayland
+       llvm-19 clang-tidy clang-format cppcheck binutils-s390x-linux-gnu x11-utils weston qt6-wayland
        debootstrap)
 
 missing_from() {
