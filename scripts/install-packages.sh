@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages that one command needs and this
-# machine lacks. Needs root only when something is missing.
+# machine lacks. Needs root only when something is missing: run as a user,
+# it says what and asks sudo for just that.
 #
 #   scripts/install-packages.sh program   build and start quorvin (./run.sh)
 #   scripts/install-packages.sh windows   build Quorvin.exe and start it under Wine
@@ -66,6 +67,18 @@ missing_from() {
   done
 }
 
+# A command that needs root: as it is for root, through sudo for a user.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    echo "$0: '$*' needs root, and there is no sudo: run this command as root." >&2
+    exit 1
+  fi
+}
+
 apt_updated=0
 # Installs those of the packages that are missing; the first argument says
 # whether with their recommendations.
@@ -75,20 +88,17 @@ install_missing() {
   local missing
   mapfile -t missing < <(missing_from "$@" | awk '!seen[$0]++')
   [ ${#missing[@]} -gt 0 ] || return 0
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing Debian packages: ${missing[*]}. Run this command as root." >&2
-    exit 1
-  fi
+  [ "$(id -u)" -eq 0 ] || echo "Missing Debian packages: ${missing[*]}; installing them with sudo."
   local architecture
   for architecture in i386 arm64; do
     if [[ " ${missing[*]} " == *:$architecture* ]] &&
        ! dpkg --print-foreign-architectures | grep -qx $architecture; then
-      dpkg --add-architecture $architecture
+      as_root dpkg --add-architecture $architecture
       apt_updated=0
     fi
   done
   if [ $apt_updated -eq 0 ]; then
-    apt-get update -qq
+    as_root apt-get update -qq
     apt_updated=1
   fi
   # A name this release's archive does not have: one line, not apt's errors.
@@ -106,18 +116,15 @@ install_missing() {
   echo "Installing: ${missing[*]}"
   local flags=(-y -qq)
   [ "$recommends" = with-recommends ] || flags+=(--no-install-recommends)
-  DEBIAN_FRONTEND=noninteractive apt-get install "${flags[@]}" "${missing[@]}" >/dev/null
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install "${flags[@]}" "${missing[@]}" >/dev/null
 }
 
 # Wine takes its ANSI code page from the locale: zh_CN gives 936 (GBK).
 chinese_locale() {
   locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing locale: zh_CN.UTF-8. Run this command as root." >&2
-    exit 1
-  fi
-  sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-  locale-gen >/dev/null
+  [ "$(id -u)" -eq 0 ] || echo "Missing locale: zh_CN.UTF-8; making it with sudo."
+  as_root sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  as_root locale-gen >/dev/null
 }
 
 # The compiler's own run-times for other targets, named with its version.
