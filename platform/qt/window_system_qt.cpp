@@ -41,15 +41,6 @@ DialogWindow* DialogOfHandle(HWND handle) {
     return dynamic_cast<DialogWindow*>(WidgetOfHandle(handle));
 }
 
-// Whether Qt has a window system to open: a platform named, or a display.
-// Without one Qt would abort the process, where a dialog that cannot be
-// created is to end the program quietly, with its usual status.
-bool WindowSystemNamed() {
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-           !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 }  // namespace
 
 QWidget* WidgetOfHandle(HWND handle) {
@@ -78,10 +69,9 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, LPCSTR templateName, HWND /*owne
 
     // The application object lives as long as the outermost dialog.
     std::optional<QApplication> application;
+    // Which platform Qt tries, and whether it opens, is Qt's to find out:
+    // where none opens, StartApplication ends the program with a line saying so.
     if (QApplication::instance() == nullptr) {
-        if (!WindowSystemNamed()) {
-            return kFailed;
-        }
         StartApplication(application);
     }
     // Windows of their own come and go (notices, the chooser); only
