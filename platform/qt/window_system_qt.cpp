@@ -10,13 +10,11 @@
 #include "platform/qt/resource_image.h"
 #include "platform/qt/window_handles.h"
 #include "platform/window_system.h"
-#include "resources/resource.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -58,11 +56,11 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, LPCSTR templateName, HWND /*owne
     constexpr INT_PTR kFailed = -1;
     // Only numbered templates: a name would be a pointer at or above 0x10000.
     const auto number = reinterpret_cast<std::uintptr_t>(templateName);
-    const ResourceBytes image = EmbeddedResourceImage();
     ResourceBytes data;
     DialogTemplate dialogTemplate;
     if (dialogProc == nullptr || number > UINT16_MAX ||
-        !FindResourceData(image, kResourceTypeDialog, static_cast<std::uint16_t>(number), data) ||
+        !FindResourceData(EmbeddedResourceImage(), kResourceTypeDialog,
+                          static_cast<std::uint16_t>(number), data) ||
         !ParseDialogTemplate(data, dialogTemplate)) {
         return kFailed;
     }
@@ -78,12 +76,7 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, LPCSTR templateName, HWND /*owne
     // EndDialog ends a loop.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const std::array<LayeredBitmap, 2> layeredBitmaps{{
-        {IDB_LOGO, 1, {EmbeddedLogoMark(), EmbeddedLogoWordmark()}},
-        {IDB_LOGO, 2, {EmbeddedLogoMarkDoubleSize(), EmbeddedLogoWordmarkDoubleSize()}},
-    }};
-    DialogWindow dialog(dialogTemplate, image, EmbeddedDoubleSizeImage(), layeredBitmaps,
-                        dialogProc);
+    DialogWindow dialog(dialogTemplate, dialogProc);
     if (!dialog.IsComplete()) {
         return kFailed;
     }
