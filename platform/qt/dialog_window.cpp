@@ -1,7 +1,10 @@
 #include "platform/qt/dialog_window.h"
 
 #include "platform/qt/edit_control.h"
+#include "platform/qt/embedded_resources.h"
+#include "platform/qt/layered_picture.h"
 #include "platform/qt/window_handles.h"
+#include "resources/resource.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -15,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -49,11 +53,32 @@ constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
 // BN_CLICKED, for every command sent here) in the high word.
 WPARAM CommandParameter(int id) { return static_cast<WPARAM>(static_cast<WORD>(id)); }
 
+// A bitmap as the program carries it at one size: the bitmap resource, and
+// the layers without paper it is also drawn in, where it has them.
+struct CarriedBitmap {
+    ResourceBytes bitmap;
+    std::optional<PictureLayers> layers;
+};
+
+// The bitmap numbered `number`, at its own size or drawn at twice it; false
+// if the program carries none.
+bool FindCarriedBitmap(std::uint16_t number, bool twiceTheSize, CarriedBitmap& carried) {
+    if (!FindResourceData(twiceTheSize ? EmbeddedDoubleSizeImage() : EmbeddedResourceImage(),
+                          kResourceTypeBitmap, number, carried.bitmap)) {
+        return false;
+    }
+    carried.layers.reset();
+    if (number == IDB_LOGO) {
+        carried.layers = twiceTheSize ? PictureLayers{EmbeddedLogoMarkDoubleSize(),
+                                                      EmbeddedLogoWordmarkDoubleSize()}
+                                      : PictureLayers{EmbeddedLogoMark(), EmbeddedLogoWordmark()};
+    }
+    return true;
+}
+
 }  // namespace
 
-DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes resourceImage,
-                           ResourceBytes doubleSizeImage,
-                           std::span<const LayeredBitmap> layeredBitmaps, DLGPROC procedure)
+DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, DLGPROC procedure)
     : QDialog(nullptr, kWindowFlags), procedure_(procedure) {
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     // The face is a Windows alias ("MS Shell Dlg"); the desktop's own face
@@ -73,7 +98,7 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes r
     }
 
     for (const DialogControlTemplate& control : dialogTemplate.controls) {
-        QWidget* widget = MakeControl(control, resourceImage, doubleSizeImage, layeredBitmaps);
+        QWidget* widget = MakeControl(control);
         if (widget == nullptr) {
             complete_ = false;
             continue;
@@ -83,9 +108,7 @@ DialogWindow::DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes r
     }
 }
 
-QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
-                                   ResourceBytes resourceImage, ResourceBytes doubleSizeImage,
-                                   std::span<const LayeredBitmap> layeredBitmaps) {
+QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control) {
     const QString text = QString::fromUtf8(control.text);
     switch (control.kind) {
     case ControlKind::Edit:
@@ -122,25 +145,19 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control,
         // 150 % a bitmap drawn at twice the size takes its place, at the
         // same size in the dialog's pixels. A bitmap carried in layers too
         // is shown from them, on the dialog's own face.
-        ResourceBytes bitmapData;
+        CarriedBitmap carried;
         std::vector<std::uint8_t> bitmapFile;
         QImage image;
         const bool doubleSize =
-            devicePixelRatioF() >= 1.5 && FindResourceData(doubleSizeImage, kResourceTypeBitmap,
-                                                           control.bitmapNumber, bitmapData);
-        if ((!doubleSize && !FindResourceData(resourceImage, kResourceTypeBitmap,
-                                              control.bitmapNumber, bitmapData)) ||
-            !BitmapFileFromResource(bitmapData, bitmapFile) ||
+            devicePixelRatioF() >= 1.5 && FindCarriedBitmap(control.bitmapNumber, true, carried);
+        if ((!doubleSize && !FindCarriedBitmap(control.bitmapNumber, false, carried)) ||
+            !BitmapFileFromResource(carried.bitmap, bitmapFile) ||
             !image.loadFromData(bitmapFile.data(), static_cast<int>(bitmapFile.size()), "BMP")) {
             return nullptr;
         }
         const int scale = doubleSize ? 2 : 1;
-        const auto layered =
-            std::ranges::find_if(layeredBitmaps, [&control, scale](const LayeredBitmap& bitmap) {
-                return bitmap.bitmapNumber == control.bitmapNumber && bitmap.scale == scale;
-            });
-        if (layered != layeredBitmaps.end()) {
-            return LayeredPicture::Make(layered->layers, image.size(), scale, this);
+        if (carried.layers) {
+            return LayeredPicture::Make(*carried.layers, image.size(), scale, this);
         }
         image.setDevicePixelRatio(scale);
         auto* picture = new QLabel(this);

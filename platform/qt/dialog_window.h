@@ -8,33 +8,19 @@
 // the close box (IDCANCEL).
 #pragma once
 
-#include "platform/qt/layered_picture.h"
 #include "platform/qt/resource_image.h"
 #include "platform/window_system.h"
 
 #include <QDialog>
 #include <QEventLoop>
 
-#include <cstdint>
-#include <span>
 #include <vector>
-
-// A bitmap carried also in layers without its paper, at one of its sizes.
-struct LayeredBitmap {
-    std::uint16_t bitmapNumber;
-    int scale;  // 1, or 2 for the bitmap drawn at twice the size
-    PictureLayers layers;
-};
 
 class DialogWindow : public QDialog {
 public:
-    // `resourceImage` holds the bitmaps the template's pictures name, and
-    // `doubleSizeImage` those drawn at twice the size for dense screens. A
-    // picture whose bitmap, at the size shown, is among `layeredBitmaps` is
-    // shown from those layers, on the dialog's own face.
-    DialogWindow(const DialogTemplate& dialogTemplate, ResourceBytes resourceImage,
-                 ResourceBytes doubleSizeImage, std::span<const LayeredBitmap> layeredBitmaps,
-                 DLGPROC procedure);
+    // The template's pictures show the bitmaps the program carries
+    // (embedded_resources.h) under the numbers they name.
+    DialogWindow(const DialogTemplate& dialogTemplate, DLGPROC procedure);
 
     // False when a picture's bitmap or layers could not be read.
     bool IsComplete() const { return complete_; }
@@ -58,9 +44,7 @@ private:
         QWidget* widget;
     };
 
-    QWidget* MakeControl(const DialogControlTemplate& control, ResourceBytes resourceImage,
-                         ResourceBytes doubleSizeImage,
-                         std::span<const LayeredBitmap> layeredBitmaps);
+    QWidget* MakeControl(const DialogControlTemplate& control);
     void SendCommand(int id, const QWidget* control);
 
     DLGPROC procedure_;

@@ -212,29 +212,27 @@ bool ParseDialogTemplate(ResourceBytes data, DialogTemplate& dialog) {
 }
 
 bool BitmapFileFromResource(ResourceBytes data, std::vector<std::uint8_t>& file) {
+    // The bitmaps the art program writes: BITMAPINFOHEADER, one plane, BI_RGB,
+    // no colour table or masks, so the pixels follow the header at once.
     constexpr std::uint32_t kFileHeaderSize = 14;
+    constexpr std::uint32_t kInfoHeaderSize = 40;
+    constexpr std::uint16_t kPlanes = 1;
+    constexpr std::uint16_t kBitsPerPixel = 24;
+    constexpr std::uint32_t BI_RGB = 0;
+
     Reader reader{data};
     const std::uint32_t infoHeaderSize = Read32(reader);
-    reader.offset = 14;  // biBitCount, after size, width, height and planes
+    Read32(reader);  // width
+    Read32(reader);  // height
+    const std::uint16_t planes = Read16(reader);
     const std::uint16_t bitsPerPixel = Read16(reader);
     const std::uint32_t compression = Read32(reader);
-    reader.offset = 32;  // biClrUsed
+    Read32(reader);  // size of the pixels
+    Read32(reader);  // horizontal resolution
+    Read32(reader);  // vertical resolution
     const std::uint32_t coloursUsed = Read32(reader);
-    if (!reader.ok || infoHeaderSize < 40 || infoHeaderSize > data.size()) {
-        return false;
-    }
-    // The pixels follow the header and the colour table; three masks sit
-    // between them in a bit-field bitmap with the basic header.
-    constexpr std::uint32_t kBitFields = 3;
-    std::uint64_t colours = coloursUsed;
-    if (colours == 0 && bitsPerPixel <= 8) {
-        colours = std::uint64_t{1} << bitsPerPixel;
-    }
-    std::uint64_t pixelOffset = kFileHeaderSize + infoHeaderSize + 4 * colours;
-    if (compression == kBitFields && infoHeaderSize == 40) {
-        pixelOffset += 12;
-    }
-    if (pixelOffset > kFileHeaderSize + data.size()) {
+    if (!reader.ok || infoHeaderSize != kInfoHeaderSize || planes != kPlanes ||
+        bitsPerPixel != kBitsPerPixel || compression != BI_RGB || coloursUsed != 0) {
         return false;
     }
     const std::uint64_t fileSize = kFileHeaderSize + data.size();
@@ -242,8 +240,8 @@ bool BitmapFileFromResource(ResourceBytes data, std::vector<std::uint8_t>& file)
         return false;
     }
     file.assign({'B', 'M'});
-    for (std::uint32_t field : {static_cast<std::uint32_t>(fileSize), std::uint32_t{0},
-                                static_cast<std::uint32_t>(pixelOffset)}) {
+    for (const std::uint32_t field : {static_cast<std::uint32_t>(fileSize), std::uint32_t{0},
+                                      kFileHeaderSize + kInfoHeaderSize}) {
         for (int i = 0; i < 4; ++i) {
             file.push_back(static_cast<std::uint8_t>(field >> (8 * i)));
         }

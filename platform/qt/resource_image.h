@@ -61,5 +61,8 @@ struct DialogTemplate {
 bool ParseDialogTemplate(ResourceBytes data, DialogTemplate& dialog);
 
 // A bitmap resource is a .bmp file without its 14-byte file header; this
-// puts the header back, so that an image reader can take it.
+// puts the header back, so that an image reader can take it. Only the form
+// the program's bitmaps have is taken: the basic 40-byte header, 24 bits a
+// pixel, uncompressed, no colour table. Any other (a palette, bit-field
+// masks, a larger header) is refused, rather than realised in part.
 bool BitmapFileFromResource(ResourceBytes data, std::vector<std::uint8_t>& file);

@@ -10,13 +10,11 @@
 #include "platform/qt/resource_image.h"
 #include "platform/qt/window_handles.h"
 #include "platform/window_system.h"
-#include "resources/resource.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -41,15 +39,6 @@ DialogWindow* DialogOfHandle(HWND handle) {
     return dynamic_cast<DialogWindow*>(WidgetOfHandle(handle));
 }
 
-// Whether Qt has a window system to open: a platform named, or a display.
-// Without one Qt would abort the process, where a dialog that cannot be
-// created is to end the program quietly, with its usual status.
-bool WindowSystemNamed() {
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-           !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 }  // namespace
 
 QWidget* WidgetOfHandle(HWND handle) {
@@ -67,33 +56,27 @@ INT_PTR DialogBoxParamA(HINSTANCE /*instance*/, LPCSTR templateName, HWND /*owne
     constexpr INT_PTR kFailed = -1;
     // Only numbered templates: a name would be a pointer at or above 0x10000.
     const auto number = reinterpret_cast<std::uintptr_t>(templateName);
-    const ResourceBytes image = EmbeddedResourceImage();
     ResourceBytes data;
     DialogTemplate dialogTemplate;
     if (dialogProc == nullptr || number > UINT16_MAX ||
-        !FindResourceData(image, kResourceTypeDialog, static_cast<std::uint16_t>(number), data) ||
+        !FindResourceData(EmbeddedResourceImage(), kResourceTypeDialog,
+                          static_cast<std::uint16_t>(number), data) ||
         !ParseDialogTemplate(data, dialogTemplate)) {
         return kFailed;
     }
 
     // The application object lives as long as the outermost dialog.
     std::optional<QApplication> application;
+    // Which platform Qt tries, and whether it opens, is Qt's to find out:
+    // where none opens, StartApplication ends the program with a line saying so.
     if (QApplication::instance() == nullptr) {
-        if (!WindowSystemNamed()) {
-            return kFailed;
-        }
         StartApplication(application);
     }
     // Windows of their own come and go (notices, the chooser); only
     // EndDialog ends a loop.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const std::array<LayeredBitmap, 2> layeredBitmaps{{
-        {IDB_LOGO, 1, {EmbeddedLogoMark(), EmbeddedLogoWordmark()}},
-        {IDB_LOGO, 2, {EmbeddedLogoMarkDoubleSize(), EmbeddedLogoWordmarkDoubleSize()}},
-    }};
-    DialogWindow dialog(dialogTemplate, image, EmbeddedDoubleSizeImage(), layeredBitmaps,
-                        dialogProc);
+    DialogWindow dialog(dialogTemplate, dialogProc);
     if (!dialog.IsComplete()) {
         return kFailed;
     }
