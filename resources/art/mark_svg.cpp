@@ -2,7 +2,6 @@
 // filled with a length or a colour of the mark.
 #include "resources/art/mark_svg.h"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdio>
@@ -55,11 +54,16 @@ std::string Filled(std::string_view text, std::span<const Place> places) {
             return {};
         }
         const std::string_view name = text.substr(open + 1, close - open - 1);
-        const auto place = std::ranges::find(places, name, &Place::name);
-        if (place == places.end()) {
+        const std::string* value = nullptr;
+        for (const Place& place : places) {
+            if (place.name == name) {
+                value = &place.value;
+            }
+        }
+        if (value == nullptr) {
             return {};
         }
-        out += place->value;
+        out += *value;
         text.remove_prefix(close + 1);
     }
 }
