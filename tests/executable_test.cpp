@@ -36,10 +36,12 @@ constexpr std::uint32_t kTabStop = 0x00010000;
 // fourth always 0) and as the version strings write it.
 constexpr std::uint32_t kVersionMs = (QUORVIN_VERSION_MAJOR << 16) | QUORVIN_VERSION_MINOR;
 constexpr std::uint32_t kVersionLs = QUORVIN_VERSION_PATCH << 16;
-#define QUORVIN_TEXT(x) QUORVIN_TEXT_OF(x)
-#define QUORVIN_TEXT_OF(x) u## #x
-constexpr const char16_t* kVersionText = QUORVIN_TEXT(QUORVIN_VERSION_MAJOR) u", " QUORVIN_TEXT(
-    QUORVIN_VERSION_MINOR) u", " QUORVIN_TEXT(QUORVIN_VERSION_PATCH) u", 0";
+std::u16string VersionText() {
+    const std::string text = std::to_string(QUORVIN_VERSION_MAJOR) + ", " +
+                             std::to_string(QUORVIN_VERSION_MINOR) + ", " +
+                             std::to_string(QUORVIN_VERSION_PATCH) + ", 0";
+    return {text.begin(), text.end()};
+}
 
 constexpr const char* kNotAPeImage = "Quorvin.exe is missing or not a PE image";
 
@@ -400,12 +402,12 @@ TEST_F(Executable, VersionBlock) {
         {u"Comments", u""},
         {u"CompanyName", u""},
         {u"FileDescription", u"GUI For MD5."},
-        {u"FileVersion", kVersionText},
+        {u"FileVersion", VersionText()},
         {u"InternalName", u"Quorvin"},
         {u"LegalCopyright", u""},
         {u"OriginalFilename", u"Quorvin.exe"},
         {u"ProductName", u"\" Quorvin\""},
-        {u"ProductVersion", kVersionText},
+        {u"ProductVersion", VersionText()},
     };
     ASSERT_EQ(table.children.size(), std::size(kStrings));
     for (std::size_t i = 0; i < table.children.size(); ++i) {
