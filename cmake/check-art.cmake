@@ -12,7 +12,7 @@ foreach(name IN LISTS art)
   if(NOT differs EQUAL 0)
     list(TRANSFORM art PREPEND resources/ OUTPUT_VARIABLE checked_in)
     list(JOIN checked_in " " checked_in)
-    message(FATAL_ERROR "resources/${name} is not what resources/art/draw_art.cpp draws; "
+    message(FATAL_ERROR "resources/${name} is not what the art program (resources/art/) draws; "
                         "run: quorvin_draw_art ${checked_in}")
   endif()
 endforeach()
