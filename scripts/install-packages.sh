@@ -28,9 +28,11 @@ program=(qt6-base-dev qt6-qpa-plugins g++-mingw-w64-i686 zlib1g-dev)
 # Chinese font, without which the texts show as boxes.
 virtual_screen=(xvfb xauth imagemagick fonts-noto-cjk)
 # Quorvin.exe (and the test program built beside it), under Wine, with
-# Chinese texts. Wine's packages come with their recommendations, as a
-# desktop would have them; wine32 is of the i386 architecture.
-windows=(g++-mingw-w64-i686 googletest qemu-user locales)
+# Chinese texts; qemu's static emulators run 32-bit Wine where the kernel
+# cannot (enable-foreign-binaries.sh). Wine's packages come with their
+# recommendations, as a desktop would have them; wine32 is of the i386
+# architecture.
+windows=(g++-mingw-w64-i686 googletest qemu-user qemu-user-static locales)
 wine=(wine wine64 wine32:i386 fonts-wine xdotool "${virtual_screen[@]}")
 # The release packages: CPack's Debian package (dpkg-shlibdeps, file) and the
 # zip's owners (fakeroot).
@@ -129,7 +131,7 @@ case $set_name in
     install_missing without-recommends "${windows[@]}"
     install_missing with-recommends "${wine[@]}"
     chinese_locale
-    ./enable-i386-binaries.sh
+    ./enable-foreign-binaries.sh i386
     ;;
   release)
     install_missing without-recommends "${program[@]}" "${release[@]}"
@@ -140,7 +142,7 @@ case $set_name in
     versioned_runtimes
     install_missing with-recommends "${wine[@]}"
     chinese_locale
-    ./enable-i386-binaries.sh
+    ./enable-foreign-binaries.sh i386
     ;;
   *)
     echo "$usage" >&2
