@@ -7,6 +7,8 @@
 #                                       (./run.sh windows)
 #   scripts/install-packages.sh release   build the release packages (./release.sh)
 #   scripts/install-packages.sh all       build and run every test (./test.sh)
+#   scripts/install-packages.sh ci        make the clean systems CI's stages
+#                                       try the packages in (.ci/run)
 #
 # The names are ones that Debian 12 and Debian 13 both have. Only the 32-bit
 # and s390x run-times of the C++ compiler carry its version in their names:
@@ -14,7 +16,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-usage="usage: $0 program|windows|release|all"
+usage="usage: $0 program|windows|release|all|ci"
 [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }
 set_name=$1
 
@@ -44,11 +46,13 @@ release=(dpkg-dev file fakeroot git)
 # (clang with the s390x libraries, below, and linker: not Debian's s390x g++,
 # which would remove the multilib packages); the benchmark's reading of the
 # 32-bit code (llvm-mca, python3); the native program on Wayland (a
-# headless compositor and Qt's Wayland plugin); and a clean Debian 13
-# system to run the README's commands in.
+# headless compositor and Qt's Wayland plugin).
 tests=(googletest libgtest-dev libbenchmark-dev libssl-dev desktop-file-utils
        lintian appstream appstream-compose qemu-user python3 llvm clang libclang-rt-dev
-       clang-tidy clang-format cppcheck binutils-s390x-linux-gnu weston qt6-wayland debootstrap)
+       clang-tidy clang-format cppcheck binutils-s390x-linux-gnu weston qt6-wayland)
+# CI's stages: clean Debian systems, of other architectures too (qemu's
+# static emulators, enable-foreign-binaries.sh), and a copy of this tree.
+ci=(debootstrap qemu-user-static git)
 
 missing_from() {
   for package in "$@"; do
@@ -119,7 +123,8 @@ versioned_runtimes() {
   install_missing without-recommends "g++-$version-multilib" "libstdc++-$version-dev-s390x-cross"
 }
 
-install_missing without-recommends "${compiler[@]}"
+# Every command but CI's stages builds something.
+[ "$set_name" = ci ] || install_missing without-recommends "${compiler[@]}"
 case $set_name in
   program)
     install_missing without-recommends "${program[@]}"
@@ -143,6 +148,9 @@ case $set_name in
     install_missing with-recommends "${wine[@]}"
     chinese_locale
     ./enable-foreign-binaries.sh i386
+    ;;
+  ci)
+    install_missing without-recommends "${ci[@]}"
     ;;
   *)
     echo "$usage" >&2
