@@ -15,10 +15,17 @@ package_starts_and_computes "$deb"
 step "back to a clean system" "
   apt-get purge -y -qq quorvin $x_drivers >/dev/null && apt-get autoremove -y -qq --purge >/dev/null"
 
-# The tree as it is here, committed or not, without its builds.
-mkdir -p "$root/root/quorvin"
+# The tree as it is here, committed or not, without its builds, and its
+# repository, which the tests ask: a worktree's .git only names a folder of
+# another repository, so the repository is copied whole, with the
+# worktree's HEAD and index.
+git_dir=$(git -C "$source_dir" rev-parse --absolute-git-dir)
+common_dir=$(cd "$source_dir" && cd "$(git rev-parse --git-common-dir)" && pwd)
+mkdir -p "$root/root/quorvin/.git"
 (cd "$source_dir" && git ls-files -z --cached --others --exclude-standard |
-   tar --null --ignore-failed-read -T - -cf - .git) | tar -xf - -C "$root/root/quorvin"
+   tar --null --ignore-failed-read -T - -cf -) | tar -xf - -C "$root/root/quorvin"
+tar -C "$common_dir" --exclude=./worktrees -cf - . | tar -xf - -C "$root/root/quorvin/.git"
+cp "$git_dir/HEAD" "$git_dir/index" "$root/root/quorvin/.git/"
 
 step "./run.sh" '
   set -euo pipefail
