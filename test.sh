@@ -5,9 +5,9 @@
 # UndefinedBehaviorSanitizer; the big-endian s390x build (under qemu-s390x);
 # the arm64 build of the native program, its whole suite under qemu-aarch64;
 # a minute of differential fuzzing of the engine; static analysis; the
-# release packages, checked and built twice; the native build itself; and,
-# on Debian 12, the README's commands and the package on a clean Debian 13.
-# Installs what it needs first.
+# release packages, checked and built twice; and the native build itself.
+# Installs what it needs first. (CI then tries the packages on clean Debian
+# 13 systems: .ci/run.)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -45,13 +45,3 @@ tests/release/check_packages.sh build/release-check build/linux build/windows
 tests/release/check_reproducible.sh build/release-check
 
 ctest --preset linux
-
-# Debian 13 (a clean system made here, a quarter of an hour or more):
-# QUORVIN_SKIP_DEBIAN13=1 leaves it out of a quick local run; CI never does.
-if [ "$(. /etc/os-release && echo "$VERSION_CODENAME")" = trixie ]; then
-  echo "Debian 13: this is Debian 13; the stage that makes one is not needed"
-elif [ "${QUORVIN_SKIP_DEBIAN13:-}" = 1 ]; then
-  echo "Debian 13: skipped (QUORVIN_SKIP_DEBIAN13=1)"
-else
-  tests/debian13/run_on_debian13.sh build/release-check/quorvin_*_amd64.deb
-fi

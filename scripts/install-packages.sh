@@ -8,6 +8,8 @@
 #                                       (./run.sh windows)
 #   scripts/install-packages.sh release   build the release packages (./release.sh)
 #   scripts/install-packages.sh all       build and run every test (./test.sh)
+#   scripts/install-packages.sh ci        make the clean systems CI's stages
+#                                       try the packages in (.ci/run)
 #
 # The names are ones that Debian 12 and Debian 13 both have. Only the 32-bit
 # and s390x run-times of the C++ compiler carry its version in their names:
@@ -15,7 +17,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-usage="usage: $0 program|windows|release|all"
+usage="usage: $0 program|windows|release|all|ci"
 [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }
 set_name=$1
 
@@ -29,9 +31,11 @@ program=(qt6-base-dev qt6-qpa-plugins g++-mingw-w64-i686 zlib1g-dev)
 # Chinese font, without which the texts show as boxes.
 virtual_screen=(xvfb xauth imagemagick fonts-noto-cjk)
 # Quorvin.exe (and the test program built beside it), under Wine, with
-# Chinese texts. Wine's packages come with their recommendations, as a
-# desktop would have them; wine32 is of the i386 architecture.
-windows=(g++-mingw-w64-i686 googletest qemu-user locales)
+# Chinese texts; qemu's static emulators run 32-bit Wine where the kernel
+# cannot (enable-foreign-binaries.sh). Wine's packages come with their
+# recommendations, as a desktop would have them; wine32 is of the i386
+# architecture.
+windows=(g++-mingw-w64-i686 googletest qemu-user qemu-user-static locales)
 wine=(wine wine64 wine32:i386 fonts-wine xdotool "${virtual_screen[@]}")
 # The release packages: CPack's Debian package (dpkg-shlibdeps, file) and the
 # zip's owners (fakeroot).
@@ -52,12 +56,14 @@ arm64_tests=("${arm64_program[@]}" libssl-dev:arm64 qt6-wayland:arm64)
 # 32-bit code (llvm-mca, python3) and of the arm64 code (LLVM 19's llvm-mca,
 # which models the Neoverse N1; both releases have llvm-19); the native
 # program on X (xprop, which reads its window's class) and on Wayland (a
-# headless compositor and Qt's Wayland plugin); and a clean Debian 13 system
-# to run the README's commands in.
+# headless compositor and Qt's Wayland plugin).
 tests=(googletest libgtest-dev libbenchmark-dev libssl-dev desktop-file-utils
        lintian appstream appstream-compose qemu-user python3 llvm clang libclang-rt-dev
-       llvm-19 clang-tidy clang-format cppcheck binutils-s390x-linux-gnu x11-utils weston qt6-wayland
-       debootstrap)
+       llvm-19 clang-tidy clang-format cppcheck binutils-s390x-linux-gnu x11-utils weston
+       qt6-wayland)
+# CI's stages: clean Debian systems, of other architectures too (qemu's
+# static emulators, enable-foreign-binaries.sh), and a copy of this tree.
+ci=(debootstrap qemu-user-static git)
 
 missing_from() {
   for package in "$@"; do
@@ -138,7 +144,8 @@ versioned_runtimes() {
   install_missing without-recommends "g++-$version-multilib" "libstdc++-$version-dev-s390x-cross"
 }
 
-install_missing without-recommends "${compiler[@]}"
+# Every command but CI's stages builds something.
+[ "$set_name" = ci ] || install_missing without-recommends "${compiler[@]}"
 case $set_name in
   program)
     install_missing without-recommends "${program[@]}"
@@ -150,7 +157,7 @@ case $set_name in
     install_missing without-recommends "${windows[@]}"
     install_missing with-recommends "${wine[@]}"
     chinese_locale
-    ./enable-i386-binaries.sh
+    ./enable-foreign-binaries.sh i386
     ;;
   release)
     install_missing without-recommends "${program[@]}" "${release[@]}" "${arm64_program[@]}"
@@ -161,7 +168,10 @@ case $set_name in
     versioned_runtimes
     install_missing with-recommends "${wine[@]}"
     chinese_locale
-    ./enable-i386-binaries.sh
+    ./enable-foreign-binaries.sh i386
+    ;;
+  ci)
+    install_missing without-recommends "${ci[@]}"
     ;;
   *)
     echo "$usage" >&2

@@ -8,7 +8,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no .NET or browser engine to offer
 # The code page the program's GBK texts are written for: 936.
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-# Where 32-bit Wine runs under qemu-i386 (scripts/enable-i386-binaries.sh): on
+# Where 32-bit Wine runs under qemu-i386 (scripts/enable-foreign-binaries.sh): on
 # every mmap qemu searches its reserved guest space page by page, and Wine
 # maps a lot at start. A reservation just big enough for Wine (it wants the
 # shared user data at 0x7FFE0000) takes a start from a minute to seconds.

@@ -3,13 +3,16 @@
 # X server (Xvfb), classed "quorvin", and offscreen, whatever arguments it
 # is given, and Escape or Enter ends it with exit status 1; without any
 # display, or with one named that is not there, it ends with 1 and a last
-# line saying so. Keeps a screenshot of the X run.
-# Usage: run_under_xvfb.sh QUORVIN SCREENSHOT
+# line saying so. Keeps a screenshot of the X run. Given a FILE, the Escape
+# run first computes its digest by keyboard, as a user would, and checks the
+# result field's text, read through the clipboard, against md5sum's.
+# Usage: run_under_xvfb.sh QUORVIN SCREENSHOT [FILE]
 # A program built for another machine is run by the command in
 # QUORVIN_EMULATOR (qemu-aarch64, say), as the build's tests are.
 set -euo pipefail
 program=$1
 screenshot=$2
+file=${3:-}
 read -ra run <<<"${QUORVIN_EMULATOR:-}"
 run+=("$program")
 mkdir -p "$(dirname "$screenshot")"
@@ -55,8 +58,8 @@ echo "offscreen: started and waited"
 # (-platform) included.
 xvfb-run -a -s "-screen 0 640x300x24" bash -c '
   set -euo pipefail
-  screenshot=$1
-  shift
+  screenshot=$1 file=$2
+  shift 2
   unset QT_QPA_PLATFORM
   for key in Escape Return; do
     "$@" -platform offscreen --help /etc/passwd &
@@ -74,6 +77,26 @@ xvfb-run -a -s "-screen 0 640x300x24" bash -c '
       kill "$pid" 2>/dev/null || true
       exit 1
     fi
+    if [ "$key" = Escape ] && [ -n "$file" ]; then
+      # The path typed over the prompt, which is selected; three Tabs (past
+      # browse and the result field) to compute, which Enter presses; back
+      # to the result field, whose text is copied. X delivers the keys in
+      # order, so the copy follows the compute.
+      xdotool windowfocus --sync "$window" type --delay 20 "$file"
+      xdotool key --delay 100 Tab Tab Tab Return shift+Tab ctrl+a ctrl+c
+      expected=$(md5sum "$file" | cut -c 1-32 | tr a-f A-F)
+      shown=
+      for _ in $(seq 60); do
+        shown=$(xclip -selection clipboard -o 2>/dev/null) && [ -n "$shown" ] && break
+        sleep 0.5
+      done
+      if [ "$shown" != "$expected" ]; then
+        echo "X: computing $file showed \"$shown\", md5sum says $expected" >&2
+        kill "$pid" 2>/dev/null || true
+        exit 1
+      fi
+      echo "X: computed $file: $shown, as md5sum"
+    fi
     if [ "$key" = Escape ]; then
       sleep 1
       import -window root "$screenshot"
@@ -88,4 +111,4 @@ xvfb-run -a -s "-screen 0 640x300x24" bash -c '
     fi
     echo "X: $key ended it with status 1"
   done
-' run_under_xvfb "$screenshot" "${run[@]}"
+' run_under_xvfb "$screenshot" "$file" "${run[@]}"

@@ -1,0 +1,118 @@
+# Sourced by the CI stages: a clean Debian 13 ("trixie") system, made here
+# by debootstrap from the archive this machine's apt uses, entered with
+# chroot, and undone on any exit: its processes killed, its mounts undone
+# deepest first, and its folder deleted only when nothing is left mounted
+# there. Installs what the stages need on this machine first. Needs root.
+#
+#   source .ci/clean-system.sh NAME LABEL   NAME for files, LABEL for messages
+#   make_clean_system [ARCH]       the system, of this machine's architecture or ARCH
+#   step NAME COMMAND              COMMAND run by bash in the system, timed
+#   package_starts_and_computes DEB   DEB installed with apt and run on X there
+#   stage_passed
+stage_name=$1
+stage_label=$2
+started=$SECONDS
+source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$source_dir/scripts/install-packages.sh" ci
+
+# Debian's archive, as this machine's apt reaches it.
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+archive=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
+            awk -v codename="$codename" '$2 == codename { print $1; exit }')
+if [ -z "$archive" ]; then
+  echo "$stage_label: no archive of $codename among apt's sources to fetch trixie from" >&2
+  exit 1
+fi
+
+root=$(mktemp -d "/var/tmp/quorvin-$stage_name.XXXXXX")
+chmod 755 "$root"  # the root folder of a system, which its users enter
+log=$(mktemp "/var/tmp/quorvin-$stage_name-log.XXXXXX")
+running=  # the command in_background waits for
+# Unmounts whatever is mounted inside the system, deepest first, and deletes
+# it only when nothing is left mounted there: rm -rf through a bind mount of
+# /dev would delete the host's files. A mount it cannot undo fails the run.
+clean_up() {
+  set +e  # whatever fails here, the rest is still undone
+  local process mounts mount left=0
+  [ -n "$running" ] && kill -KILL "$running" 2>/dev/null
+  for process in /proc/[0-9]*; do
+    [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] && kill -KILL "${process#/proc/}" 2>/dev/null
+  done
+  mapfile -t mounts < <(awk -v root="$root/" 'index($2, root) == 1 { print $2 }' /proc/mounts | sort -r)
+  for mount in "${mounts[@]}"; do
+    umount "$mount" 2>/dev/null || umount -l "$mount"
+  done
+  if awk -v root="$root/" 'index($2, root) == 1 { found = 1 } END { exit !found }' /proc/mounts; then
+    echo "$stage_label: $root still has mounts; left in place" >&2
+    left=1
+  else
+    rm -rf "$root"
+  fi
+  rm -f "$log"
+  [ $left -eq 0 ] || exit 1
+}
+trap clean_up EXIT
+trap 'exit 130' INT TERM
+# Each long command runs in the background while the stage waits for it: a
+# signal then ends the wait at once and the clean-up runs, where a command
+# in the foreground would first be waited out (a test run of a quarter of
+# an hour).
+in_background() {
+  "$@" &
+  running=$!
+  wait "$running"
+}
+
+make_clean_system() {
+  local arch=()
+  [ -z "${1:-}" ] || arch=("--arch=$1")
+  echo "$stage_label: making a clean ${1:-$(dpkg --print-architecture)} system in $root from $archive"
+  if ! in_background debootstrap "${arch[@]}" --variant=minbase trixie "$root" "$archive" >"$log" 2>&1; then
+    echo "$stage_label: debootstrap failed: $(grep -E '^E:' "$log" | tail -n 1 || tail -n 1 "$log")" >&2
+    exit 1
+  fi
+  cp /etc/resolv.conf "$root/etc/resolv.conf"
+  mount -t proc proc "$root/proc"
+  mount -t sysfs sysfs "$root/sys"
+  # /dev with /dev/pts and /dev/shm (Wine's), kept from sending an unmount
+  # back to this machine's own.
+  mount --rbind /dev "$root/dev"
+  mount --make-rslave "$root/dev"
+  echo "$stage_label: made in $((SECONDS - started)) s"
+}
+
+step() {
+  local name=$1 command=$2 step_started=$SECONDS
+  echo "$stage_label: $name"
+  if ! in_background chroot "$root" env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+         HOME=/root LANG=C.UTF-8 TERM=dumb bash -c "$command"; then
+    echo "$stage_label: $name failed" >&2
+    exit 1
+  fi
+  echo "$stage_label: $name took $((SECONDS - step_started)) s"
+}
+
+# The package as a user of that system gets it: apt resolves its
+# dependencies there. It must start into its dialog on X, compute its own
+# program file's digest as md5sum does, and end with 1 on Escape or Enter
+# (tests/native/run_under_xvfb.sh, whose screenshot is kept in build/ci/).
+# x_drivers are the packages that drive it there.
+x_drivers="xvfb xauth xdotool xclip x11-utils imagemagick"
+package_starts_and_computes() {
+  cp "$1" "$source_dir/tests/native/run_under_xvfb.sh" "$root/root/"
+  step "the package built here, installed with apt, computing on a virtual X screen" '
+    set -euo pipefail
+    export DEBIAN_FRONTEND=noninteractive
+    cd /root
+    apt-get update -qq
+    apt-get install -y -qq ./quorvin_*.deb >/dev/null
+    apt-get install -y -qq --no-install-recommends '"$x_drivers"' >/dev/null
+    ./run_under_xvfb.sh quorvin quorvin-xvfb.png /usr/bin/quorvin
+    echo "quorvin $(dpkg-query -W -f="\${Version} \${Architecture}" quorvin): passed"'
+  mkdir -p "$source_dir/build/ci"
+  cp "$root/root/quorvin-xvfb.png" "$source_dir/build/ci/$stage_name-xvfb.png"
+}
+
+stage_passed() {
+  echo "$stage_label: passed in $((SECONDS - started)) s"
+}
