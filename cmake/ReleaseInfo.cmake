@@ -57,3 +57,14 @@ endforeach()
 if(NOT QUORVIN_RELEASES)
   message(FATAL_ERROR "${changelog_file}'s newest entry has no trailer line")
 endif()
+
+# The Debian package's own changelog (not in the source release, which
+# leaves debian/ out) packages this version, at some Debian revision.
+set(debian_changelog_file ${PROJECT_SOURCE_DIR}/debian/changelog)
+if(EXISTS ${debian_changelog_file})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${debian_changelog_file})
+  file(STRINGS ${debian_changelog_file} debian_entry LIMIT_COUNT 1)
+  if(NOT debian_entry MATCHES "^[a-z0-9.+-]+ \\(${PROJECT_VERSION}-[0-9]+\\)")
+    message(FATAL_ERROR "${debian_changelog_file}'s newest entry is not of version ${PROJECT_VERSION}: ${debian_entry}")
+  endif()
+endif()

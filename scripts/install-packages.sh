@@ -103,8 +103,11 @@ install_missing() {
       apt_updated=0
     fi
   done
+  # A mirror caught mid-sync fails one index and keeps the old one (or none);
+  # whether that matters shows below, where a package it lacks is named.
   if [ $apt_updated -eq 0 ]; then
-    as_root apt-get update -qq
+    as_root apt-get update -qq ||
+      echo "$0: apt-get update failed for some index; going on with the lists apt has." >&2
     apt_updated=1
   fi
   # A name this release's archive does not have: one line, not apt's errors.
