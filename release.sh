@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the release from the last commit: the Debian packages of the native
-# program for x86-64 and arm64, the zip of Quorvin.exe for Windows, and
-# SHA256SUMS over the three, in build/release/. A tree with changes that are
-# not committed is no release: commit them (or stash them) first.
+# Builds the release from the last commit, in build/release/: the source
+# release (quorvin-VERSION.tar.xz), the Debian packages of the native
+# program built from it for each architecture the release carries
+# (packaging/architectures.txt), the zip of Quorvin.exe for Windows, and
+# SHA256SUMS over them (scripts/build-release.sh). A tree with changes that
+# are not committed is no release: commit them (or stash them) first.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -17,4 +19,4 @@ scripts/build-release.sh build/release
 echo
 echo "Release $(git describe --always --dirty) in build/release:"
 cd build/release
-ls -l -- *.deb *.zip SHA256SUMS | awk '{ printf "  %-28s %8d bytes\n", $NF, $5 }'
+ls -l -- *.tar.xz *.deb *.zip SHA256SUMS | awk '{ printf "  %-32s %8d bytes\n", $NF, $5 }'

@@ -14,6 +14,8 @@
 # The names are ones that Debian 12 and Debian 13 both have. Only the 32-bit
 # and s390x run-times of the C++ compiler carry its version in their names:
 # it is read from the g++ installed, 12 on Debian 12 and 14 on Debian 13.
+# What building quorvin needs is the Debian package's build dependencies
+# (debian/control), which apt-get build-dep reads from there.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -21,12 +23,10 @@ usage="usage: $0 program|windows|release|all|ci"
 [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }
 set_name=$1
 
-compiler=(cmake ninja-build g++ pkg-config)
-# quorvin, with its dialog compiled from the resource script by the mingw
-# windres, which runs the mingw compiler as its preprocessor; Qt's X
-# window-system plugin (a Wayland desktop runs it through XWayland); zlib,
-# with which the art program writes the icons as PNG.
-program=(qt6-base-dev qt6-qpa-plugins g++-mingw-w64-i686 zlib1g-dev)
+compiler=(cmake ninja-build g++ pkg-config dpkg-dev)
+# Beside quorvin's build dependencies: Qt's X window-system plugin (a
+# Wayland desktop runs it through XWayland).
+program=(qt6-qpa-plugins)
 # A virtual screen and its screenshot, for a machine without a display; and a
 # Chinese font, without which the texts show as boxes.
 virtual_screen=(xvfb xauth imagemagick fonts-noto-cjk)
@@ -37,16 +37,17 @@ virtual_screen=(xvfb xauth imagemagick fonts-noto-cjk)
 # architecture.
 windows=(g++-mingw-w64-i686 googletest qemu-user qemu-user-static locales)
 wine=(wine wine64 wine32:i386 fonts-wine xdotool "${virtual_screen[@]}")
-# The release packages: CPack's Debian package (dpkg-shlibdeps, file) and the
-# zip's owners (fakeroot).
-release=(dpkg-dev file fakeroot git)
-# The native program for arm64 (the release's arm64 package): Debian's arm64
-# cross compiler and the arm64 Qt, installed beside the build machine's own
-# (multiarch); the arm64 architecture is added to dpkg for them.
-arm64_program=(g++-aarch64-linux-gnu qt6-base-dev:arm64)
-# Its tests, run under qemu-user: OpenSSL for the native suite's reference
-# digests, and Qt's Wayland plugin for the program on Wayland.
-arm64_tests=("${arm64_program[@]}" libssl-dev:arm64 qt6-wayland:arm64)
+# The release: the source tarball (git, xz), the Debian packages
+# (dpkg-buildpackage with debhelper; for the other architectures, Debian's
+# cross compilers, below), the zip (the mingw compiler, and fakeroot for
+# its owners).
+release=(dpkg-dev debhelper fakeroot git xz-utils g++-mingw-w64-i686)
+# The arm64 build and its whole suite under qemu-user: the arm64 Qt beside
+# the build machine's own (multiarch), OpenSSL for the native suite's
+# reference digests, Qt's Wayland plugin for the program on Wayland; and the
+# armhf engine suite, which needs only the compiler.
+cross_tests=(g++-aarch64-linux-gnu qt6-base-dev:arm64 libssl-dev:arm64 qt6-wayland:arm64
+             g++-arm-linux-gnueabihf)
 # Every test: GoogleTest, the benchmark and OpenSSL to compare with; the
 # launcher's validator; the packages' checks (lintian, AppStream); the
 # 32-bit x86 suite (multilib, below) under qemu; the sanitizer and fuzz
@@ -86,6 +87,60 @@ as_root() {
 }
 
 apt_updated=0
+# A mirror caught mid-sync fails one index and keeps the old one (or none);
+# whether that matters shows later, where a package it lacks is named.
+update_once() {
+  [ $apt_updated -eq 0 ] || return 0
+  as_root apt-get update -qq ||
+    echo "$0: apt-get update failed for some index; going on with the lists apt has." >&2
+  apt_updated=1
+}
+
+# dpkg takes packages of another architecture once it is added.
+add_architecture() {
+  [ "$1" != "$(dpkg --print-architecture)" ] || return 0
+  dpkg --print-foreign-architectures | grep -qx "$1" && return 0
+  as_root dpkg --add-architecture "$1"
+  apt_updated=0
+}
+
+# The Debian package's build dependencies for ARCH with the build PROFILES
+# (nocheck: without the tests'; cross,nocheck: a cross build), and for
+# another architecture Debian's cross tool chain: what dpkg-checkbuilddeps
+# finds missing, apt-get build-dep installs, both from debian/control.
+build_dependencies() {
+  local arch=$1 profiles=$2 check=() install=()
+  if [ -n "$profiles" ]; then
+    check+=(-P "$profiles")
+    install+=(--build-profiles "$profiles")
+  fi
+  if [ "$arch" != "$(dpkg --print-architecture)" ]; then
+    check+=(-a "$arch")
+    install+=(--host-architecture "$arch")
+    install_missing without-recommends "crossbuild-essential-$arch"
+  fi
+  dpkg-checkbuilddeps "${check[@]}" ../debian/control >/dev/null 2>&1 && return 0
+  add_architecture "$arch"
+  update_once
+  [ "$(id -u)" -eq 0 ] || echo "Missing build dependencies of quorvin for $arch; installing them with sudo."
+  echo "Installing quorvin's build dependencies for $arch"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get build-dep -y -qq --no-install-recommends \
+    "${install[@]}" "$(cd .. && pwd)" >/dev/null
+}
+
+# Those of the release's architectures (packaging/architectures.txt): the
+# build machine's with the tests, the others cross-built.
+source ./architectures.sh
+release_build_dependencies() {
+  local arch
+  for arch in $(architectures release); do
+    if [ "$arch" = "$(dpkg --print-architecture)" ]; then
+      build_dependencies "$arch" ""
+    else
+      build_dependencies "$arch" cross,nocheck
+    fi
+  done
+}
 # Installs those of the packages that are missing; the first argument says
 # whether with their recommendations.
 install_missing() {
@@ -95,21 +150,11 @@ install_missing() {
   mapfile -t missing < <(missing_from "$@" | awk '!seen[$0]++')
   [ ${#missing[@]} -gt 0 ] || return 0
   [ "$(id -u)" -eq 0 ] || echo "Missing Debian packages: ${missing[*]}; installing them with sudo."
-  local architecture
-  for architecture in i386 arm64; do
-    if [[ " ${missing[*]} " == *:$architecture* ]] &&
-       ! dpkg --print-foreign-architectures | grep -qx $architecture; then
-      as_root dpkg --add-architecture $architecture
-      apt_updated=0
-    fi
+  local package
+  for package in "${missing[@]}"; do
+    [[ $package != *:* ]] || add_architecture "${package#*:}"
   done
-  # A mirror caught mid-sync fails one index and keeps the old one (or none);
-  # whether that matters shows below, where a package it lacks is named.
-  if [ $apt_updated -eq 0 ]; then
-    as_root apt-get update -qq ||
-      echo "$0: apt-get update failed for some index; going on with the lists apt has." >&2
-    apt_updated=1
-  fi
+  update_once
   # A name this release's archive does not have: one line, not apt's errors.
   local unknown=()
   local candidate
@@ -151,6 +196,7 @@ versioned_runtimes() {
 [ "$set_name" = ci ] || install_missing without-recommends "${compiler[@]}"
 case $set_name in
   program)
+    build_dependencies "$(dpkg --print-architecture)" nocheck
     install_missing without-recommends "${program[@]}"
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
       install_missing without-recommends "${virtual_screen[@]}"
@@ -163,11 +209,13 @@ case $set_name in
     ./enable-foreign-binaries.sh i386
     ;;
   release)
-    install_missing without-recommends "${program[@]}" "${release[@]}" "${arm64_program[@]}"
+    install_missing without-recommends "${release[@]}"
+    release_build_dependencies
     ;;
   all)
     install_missing without-recommends "${program[@]}" "${virtual_screen[@]}" "${windows[@]}" \
-      "${release[@]}" "${tests[@]}" "${arm64_tests[@]}"
+      "${release[@]}" "${tests[@]}" "${cross_tests[@]}"
+    release_build_dependencies
     versioned_runtimes
     install_missing with-recommends "${wine[@]}"
     chinese_locale
