@@ -2,9 +2,10 @@
 # Builds the release from this source tree into OUT (./release.sh uses
 # build/release):
 #   quorvin-VERSION.tar.xz     the source release: the files git tracks, as
-#                              they are in the tree, committed or not, but
-#                              debian/, under quorvin-VERSION/;
-#   quorvin_VERSION-REV_ARCH.deb   from that tarball and debian/, by
+#                              they are in the tree, committed or not, under
+#                              quorvin-VERSION/, debian/ included, so that
+#                              it builds the Debian package by itself;
+#   quorvin_VERSION-REV_ARCH.deb   from that tarball alone, by
 #                              dpkg-buildpackage, for each architecture the
 #                              release carries (packaging/architectures.txt),
 #                              cross-built for the others as Debian does
@@ -50,23 +51,22 @@ mkdir -p "$out"
 # The source release, and the same bytes as the Debian source's upstream
 # tarball.
 tarball=quorvin-$version.tar.xz
-list_files | grep -zv '^debian/' | LC_ALL=C sort -z |
+list_files | LC_ALL=C sort -z |
   tar --create --null --files-from=- --transform="s|^|quorvin-$version/|" \
       --sort=name --mtime="@$source_time" --owner=0 --group=0 --numeric-owner \
       --mode='a+rX,u+w,go-w' --format=gnu |
   xz -9 --threads=1 >"$out/$tarball"
 
-# The Debian packages, each in a source tree unpacked from the tarball, with
-# debian/ beside it, as a distribution's build machine has it: no git
-# repository around it (this one is hidden from it), and its time the
-# changelog's, not any SOURCE_DATE_EPOCH given here.
+# The Debian packages, each in a source tree unpacked from the tarball, as a
+# distribution's build machine has it: no git repository around it (this
+# one is hidden from it), and its time the changelog's, not any
+# SOURCE_DATE_EPOCH given here.
 host_arch=$(dpkg --print-architecture)
 for arch in $(architectures release); do
   build=$out/debian-$arch
   mkdir -p "$build"
   cp "$out/$tarball" "$build/quorvin_$version.orig.tar.xz"
   tar -xf "$build/quorvin_$version.orig.tar.xz" -C "$build"
-  cp -r debian "$build/quorvin-$version/"
   options=(--no-sign --build=binary)
   if [ "$arch" != "$host_arch" ]; then
     options+=(--host-arch="$arch" --build-profiles=cross,nocheck)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the release as a user and a packager get it, from the files inside
-# it: the source tarball's members (the tree's files but debian/, in name
-# order, owned by root, at the commit's time); each Debian package's (every
+# it: the source tarball's members (the tree's files, in name order, owned
+# by root, at the commit's time); each Debian package's (every
 # architecture the release carries, packaging/architectures.txt) control
 # architecture against its program's ELF machine, exact contents, lintian's
 # and AppStream's verdicts (its validator's and its composer's, which builds
@@ -47,11 +47,10 @@ same_lines() {  # same_lines EXPECTED ACTUAL: equal, or the difference shown
   diff <(printf '%s\n' "$1") <(printf '%s\n' "$2")
 }
 
-# The tarball: the files git has in this tree, but debian/, which Debian
-# keeps apart from an upstream tarball; in name order; owned by root, at the
-# last commit's time.
+# The tarball: the files git has in this tree, in name order; owned by root,
+# at the last commit's time.
 tarball_files() {
-  same_lines "$(git -C "$source_dir" ls-files --cached --others --exclude-standard | grep -v '^debian/' |
+  same_lines "$(git -C "$source_dir" ls-files --cached --others --exclude-standard |
                   LC_ALL=C sort | sed "s|^|quorvin-$version/|")" "$(tar -tf "$tarball")"
 }
 tarball_owners_and_times() {
@@ -146,7 +145,7 @@ readme_for_notepad() {
 
 check "SHA256SUMS matches the release's files" bash -c "cd '$release' && sha256sum --check --strict SHA256SUMS"
 
-check "the source tarball holds exactly the tree's files but debian/, under quorvin-$version/, in name order" \
+check "the source tarball holds exactly the tree's files, under quorvin-$version/, in name order" \
   tarball_files
 check "the source tarball's members are root's, at the last commit's time" tarball_owners_and_times
 
