@@ -38,7 +38,8 @@ if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   list_files() { git ls-files -z --cached --others --exclude-standard; }
 else
   source_time=${SOURCE_DATE_EPOCH:-$release_time}
-  list_files() { find . -path ./build -prune -o -type f -printf '%P\0'; }
+  # Every file but the builds: those of the presets, and this one's.
+  list_files() { find . \( -path ./build -o -path "./${out#"$source_dir"/}" \) -prune -o -type f -printf '%P\0'; }
 fi
 # The zip takes its members' owners from the files: root's, as in the
 # Debian packages, whoever builds it.

@@ -16,11 +16,12 @@ elsewhere=$(mktemp -d /tmp/quorvin-elsewhere.XXXXXX)
 trap 'rm -rf "$elsewhere"' EXIT
 
 # The tree as git sees it, committed or not, but for what it ignores.
+mkdir "$elsewhere/tree"
 git -C "$source_dir" ls-files -z --cached --others --exclude-standard |
-  (cd "$source_dir" && tar --create --null --files-from=-) | tar --extract --directory="$elsewhere"
+  (cd "$source_dir" && tar --create --null --files-from=-) | tar --extract --directory="$elsewhere/tree"
 # The same time as the first build, which ran at another time in another folder.
 SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct) \
-  "$elsewhere/scripts/build-release.sh" "$elsewhere/release" >"$elsewhere/build.log" 2>&1 ||
+  "$elsewhere/tree/scripts/build-release.sh" "$elsewhere/release" >"$elsewhere/build.log" 2>&1 ||
   { cat "$elsewhere/build.log"; exit 1; }
 
 differ=0
