@@ -7,8 +7,6 @@
 #include <algorithm>
 
 EditControl::EditControl(QWidget* parent) : QLineEdit(parent) {
-    // Only the user's own edits: setText() does not emit textEdited.
-    connect(this, &QLineEdit::textEdited, this, [this] { edited_ = true; });
     setAlignment(Qt::AlignLeft | Qt::AlignTop);  // and lowered by PlaceLine()
 }
 
@@ -60,15 +58,17 @@ void EditControl::PlaceLine() {
 
 void EditControl::SetBytes(const char* text) {
     bytes_ = text;
-    edited_ = false;
     setText(QString::fromUtf8(bytes_));
     // An edit control shows a new text from its start, as Windows does.
     setCursorPosition(0);
 }
 
+// The text shown is the one computed, however it got there: typed, pasted,
+// or set through the accessibility tree, which emits no textEdited. The
+// bytes given stand for it only while it is still the text made from them.
 std::string EditControl::Bytes() const {
-    if (edited_) {
-        return text().toUtf8().toStdString();
+    if (text() == QString::fromUtf8(bytes_)) {
+        return bytes_;
     }
-    return bytes_;
+    return text().toUtf8().toStdString();
 }
