@@ -1,10 +1,26 @@
 #include "platform/qt/edit_control.h"
 
+#include "platform/qt/read_only_field_accessible.h"
+
+#include <QAccessible>
 #include <QEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
 #include <algorithm>
+
+namespace {
+
+// A field's name for assistive technology from a text it shows, without
+// the dots that ask the user to go on.
+QString NameFromText(QString text) {
+    while (text.endsWith(u'.') || text.endsWith(u'\u2026')) {
+        text.chop(1);
+    }
+    return text;
+}
+
+}  // namespace
 
 EditControl::EditControl(QWidget* parent) : QLineEdit(parent) {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);  // and lowered by PlaceLine()
@@ -28,6 +44,9 @@ void EditControl::changeEvent(QEvent* event) {
 }
 
 void EditControl::SetReadOnlyOnFace() {
+    // Before the field turns read-only: that change already asks Qt for
+    // the field's accessible interface, which is then kept.
+    QAccessible::installFactory(ReadOnlyFieldAccessible);
     setReadOnly(true);
     TakeTheFace();
 }
@@ -59,6 +78,12 @@ void EditControl::PlaceLine() {
 void EditControl::SetBytes(const char* text) {
     bytes_ = text;
     setText(QString::fromUtf8(bytes_));
+    // A field has no label beside it: a screen reader would announce it by
+    // whatever it holds. It is named by the first text the program gives
+    // it, which says what it is for (a prompt, or what it will show).
+    if (accessibleName().isEmpty()) {
+        setAccessibleName(NameFromText(QLineEdit::text()));
+    }
     // An edit control shows a new text from its start, as Windows does.
     setCursorPosition(0);
 }

@@ -19,8 +19,11 @@ public:
     // Read-only, and shown on the dialog's face as Windows draws such a
     // field, so that it does not look like one to type in; the face it
     // takes is that of the palette in force, whenever the palette changes.
+    // Assistive technology is told it is read-only, not editable.
     void SetReadOnlyOnFace();
 
+    // The first text that is not empty also names the field for assistive
+    // technology.
     void SetBytes(const char* text);
     std::string Bytes() const;
 
