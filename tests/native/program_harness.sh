@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # What the scripts that run the built quorvin as its own process share;
 # sourced, not run. Each caller keeps `scratch`, a folder of its own, and
 # ends what it started (`weston_pid`) when it exits.
