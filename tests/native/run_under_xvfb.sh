@@ -56,8 +56,9 @@ echo "offscreen: started and waited"
 
 # On X: one run per key. The arguments must change nothing, Qt's own
 # (-platform) included. With no session bus, so no accessibility bus (no
-# screen reader), the program says nothing on stderr: given a runtime folder
-# of its own, Qt has nothing to warn of either.
+# screen reader, the usual case), the program says nothing on stderr of
+# accessibility or of the buses: what Qt or an emulator may say of anything
+# else is theirs, not this test's.
 xvfb-run -a -s "-screen 0 640x300x24" env -u DBUS_SESSION_BUS_ADDRESS -u AT_SPI_BUS_ADDRESS \
   XDG_RUNTIME_DIR="$scratch/runtime" bash -c '
   set -euo pipefail
@@ -112,9 +113,8 @@ xvfb-run -a -s "-screen 0 640x300x24" env -u DBUS_SESSION_BUS_ADDRESS -u AT_SPI_
       echo "X: $key ended it with status $status, not 1" >&2
       exit 1
     fi
-    if [ -s "$errors" ]; then
-      echo "X: its stderr was not empty:" >&2
-      cat "$errors" >&2
+    if grep -iE "accessib|at-?spi|d-?bus" "$errors" >&2; then
+      echo "X: without an accessibility bus it warned of one (above)" >&2
       exit 1
     fi
     echo "X: $key ended it with status 1"
