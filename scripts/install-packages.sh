@@ -57,12 +57,13 @@ cross_tests=(g++-aarch64-linux-gnu qt6-base-dev:arm64 libssl-dev:arm64 qt6-wayla
 # 32-bit code (llvm-mca, python3) and of the arm64 and armhf code (LLVM 19's
 # llvm-mca, which models the Neoverse N1, and the Cortex-A72 in 32-bit mode;
 # both releases have llvm-19); the native program on X (xprop, which reads
-# its window's class) and on Wayland (a headless compositor and Qt's Wayland
-# plugin).
+# its window's class), on Wayland (a headless compositor and Qt's Wayland
+# plugin) and through its accessibility tree (a private session bus, the
+# accessibility bus and pyatspi).
 tests=(googletest libgtest-dev libbenchmark-dev libssl-dev desktop-file-utils
        lintian appstream appstream-compose qemu-user python3 llvm clang libclang-rt-dev
        llvm-19 clang-tidy clang-format cppcheck binutils-s390x-linux-gnu x11-utils weston
-       qt6-wayland)
+       qt6-wayland dbus-daemon at-spi2-core python3-pyatspi)
 # CI's stages: clean Debian systems, of other architectures too (qemu's
 # static emulators, enable-foreign-binaries.sh), and a copy of this tree.
 ci=(debootstrap qemu-user-static git)

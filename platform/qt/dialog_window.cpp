@@ -156,13 +156,20 @@ QWidget* DialogWindow::MakeControl(const DialogControlTemplate& control) {
             return nullptr;
         }
         const int scale = doubleSize ? 2 : 1;
+        QLabel* picture = nullptr;
         if (carried.layers) {
-            return LayeredPicture::Make(*carried.layers, image.size(), scale, this);
+            picture = LayeredPicture::Make(*carried.layers, image.size(), scale, this);
+        } else {
+            image.setDevicePixelRatio(scale);
+            picture = new QLabel(this);
+            picture->setPixmap(QPixmap::fromImage(image));
+            picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         }
-        image.setDevicePixelRatio(scale);
-        auto* picture = new QLabel(this);
-        picture->setPixmap(QPixmap::fromImage(image));
-        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // A picture has no text of its own: assistive technology names it
+        // by the dialog's caption, the program's name, as its logo shows.
+        if (picture != nullptr) {
+            picture->setAccessibleName(windowTitle());
+        }
         return picture;
     }
     }

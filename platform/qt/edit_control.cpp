@@ -1,14 +1,28 @@
 #include "platform/qt/edit_control.h"
 
+#include "platform/qt/read_only_field_accessible.h"
+
+#include <QAccessible>
 #include <QEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
 #include <algorithm>
 
+namespace {
+
+// A field's name for assistive technology from a text it shows, without
+// the dots that ask the user to go on.
+QString NameFromText(QString text) {
+    while (text.endsWith(u'.') || text.endsWith(u'\u2026')) {
+        text.chop(1);
+    }
+    return text;
+}
+
+}  // namespace
+
 EditControl::EditControl(QWidget* parent) : QLineEdit(parent) {
-    // Only the user's own edits: setText() does not emit textEdited.
-    connect(this, &QLineEdit::textEdited, this, [this] { edited_ = true; });
     setAlignment(Qt::AlignLeft | Qt::AlignTop);  // and lowered by PlaceLine()
 }
 
@@ -30,6 +44,9 @@ void EditControl::changeEvent(QEvent* event) {
 }
 
 void EditControl::SetReadOnlyOnFace() {
+    // Before the field turns read-only: that change already asks Qt for
+    // the field's accessible interface, which is then kept.
+    QAccessible::installFactory(ReadOnlyFieldAccessible);
     setReadOnly(true);
     TakeTheFace();
 }
@@ -60,15 +77,23 @@ void EditControl::PlaceLine() {
 
 void EditControl::SetBytes(const char* text) {
     bytes_ = text;
-    edited_ = false;
     setText(QString::fromUtf8(bytes_));
+    // A field has no label beside it: a screen reader would announce it by
+    // whatever it holds. It is named by the first text the program gives
+    // it, which says what it is for (a prompt, or what it will show).
+    if (accessibleName().isEmpty()) {
+        setAccessibleName(NameFromText(QLineEdit::text()));
+    }
     // An edit control shows a new text from its start, as Windows does.
     setCursorPosition(0);
 }
 
+// The text shown is the one computed, however it got there: typed, pasted,
+// or set through the accessibility tree, which emits no textEdited. The
+// bytes given stand for it only while it is still the text made from them.
 std::string EditControl::Bytes() const {
-    if (edited_) {
-        return text().toUtf8().toStdString();
+    if (text() == QString::fromUtf8(bytes_)) {
+        return bytes_;
     }
-    return bytes_;
+    return text().toUtf8().toStdString();
 }

@@ -4,8 +4,8 @@
 // path handed to the field (by the program or the file chooser) may hold
 // bytes that are not valid UTF-8, which no QString can carry, so the field
 // keeps those bytes beside what it shows and gives them back as they were
-// until the user edits the text. And it places its line by its font alone,
-// as a Windows edit control does, whatever the text.
+// for as long as it shows the text made from them. And it places its line
+// by its font alone, as a Windows edit control does, whatever the text.
 #pragma once
 
 #include <QLineEdit>
@@ -19,8 +19,11 @@ public:
     // Read-only, and shown on the dialog's face as Windows draws such a
     // field, so that it does not look like one to type in; the face it
     // takes is that of the palette in force, whenever the palette changes.
+    // Assistive technology is told it is read-only, not editable.
     void SetReadOnlyOnFace();
 
+    // The first text that is not empty also names the field for assistive
+    // technology.
     void SetBytes(const char* text);
     std::string Bytes() const;
 
@@ -33,5 +36,4 @@ private:
     void TakeTheFace();
 
     std::string bytes_;
-    bool edited_ = false;
 };

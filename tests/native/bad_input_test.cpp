@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QTest>
 
@@ -97,6 +98,15 @@ TEST_F(NativeBadInput, BytesThatAreNotUtf8ReachTheFileUnchanged) {
         // Typed in first: the program's bytes then replace the user's text.
         QTest::keyClick(program::Field(dialog, IDC_PATH), Qt::Key_X);
         EXPECT_EQ(Compute(dialog, named), program::ReferenceMd5(bytes));
+        // Then a path set from outside the program, as an assistive tool
+        // sets it through the accessibility tree: the path shown is hashed.
+        const std::vector<unsigned char> otherBytes = SampleBytes(4001);
+        const std::string other = scratch_.Write("set from outside.bin", otherBytes);
+        QAccessibleInterface* field =
+            QAccessible::queryAccessibleInterface(program::Field(dialog, IDC_PATH));
+        field->editableTextInterface()->replaceText(0, field->textInterface()->characterCount(),
+                                                    QString::fromStdString(other));
+        EXPECT_EQ(program::Compute(dialog), program::ReferenceMd5(otherBytes));
         for (const std::string& missing :
              {scratch_.Path("lone continuation \x80"), scratch_.Path("cut at the end \xE6\xA0"),
               scratch_.Path("overlong \xC0\xAF")}) {

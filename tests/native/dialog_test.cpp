@@ -24,6 +24,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -103,6 +104,8 @@ TEST(NativeStart, TheDialogOpensWithItsCaptionTextsAndButtonsAndNoResizing) {
             EXPECT_EQ(Field(dialog, IDC_RESULT)->palette().color(QPalette::Base),
                       DarkPalette().color(QPalette::Window))
                 << "the face of a palette that came while the program ran";
+            EXPECT_NE(Field(dialog, IDC_PATH)->palette().color(QPalette::Base),
+                      DarkPalette().color(QPalette::Window));
         }
         EXPECT_FALSE(Button(dialog, IDC_BROWSE)->isDefault());
         EXPECT_FALSE(Button(dialog, IDC_COMPUTE)->isDefault());
@@ -148,7 +151,26 @@ TEST(NativeLayout, EveryControlSitsAtItsTemplateRectangleInPixels) {
         program::SetPath(dialog, "ABC 示例文件");
         Field(dialog, IDC_RESULT)->setText("ABC");
         EXPECT_EQ(InkRows(Field(dialog, IDC_PATH), 24), InkRows(Field(dialog, IDC_RESULT), 24));
+        // And where Qt centres a Latin line in a plain field of that size.
+        QLineEdit plain("ABC", &dialog);
+        plain.setGeometry(Field(dialog, IDC_RESULT)->geometry());
+        EXPECT_EQ(InkRows(Field(dialog, IDC_RESULT), 24), InkRows(&plain, 24));
     });
+}
+
+// WCAG 2's contrast ratio, worked out here: the logo is checked against
+// the definition, not against the layer's own arithmetic.
+double Contrast(QColor first, QColor second) {
+    const auto luminance = [](QColor colour) {
+        const auto linear = [](double c) {
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const double a = luminance(first);
+    const double b = luminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
 }
 
 QImage Layer(ResourceBytes png) {
@@ -178,7 +200,7 @@ void ExpectTheLogoOnTheFace(QDialog& dialog, ResourceBytes mark, ResourceBytes w
                 ++notFace;
             }
             if (inked == 255) {
-                leastContrast = std::min(leastContrast, ContrastRatio(pixel, face));
+                leastContrast = std::min(leastContrast, Contrast(pixel, face));
             }
         }
     }
@@ -217,6 +239,29 @@ void ExpectTheLogo(QDialog& dialog, const char* bitmapFile, ResourceBytes mark,
     ExpectTheLogoOnTheFace(dialog, mark, wordmark);
     const ApplicationPalette dark(DarkPalette());
     ExpectTheLogoOnTheFace(dialog, mark, wordmark);
+}
+
+TEST(NativeLogoInk, TheDrawnInkThenTheTextColourThenTheBetterOfBlackAndWhite) {
+    EXPECT_DOUBLE_EQ(ContrastRatio(Qt::black, Qt::white), 21.0);
+    const QImage wordmark = Layer(EmbeddedLogoWordmark());
+    QColor drawnInk = wordmark.pixelColor(0, 0);
+    drawnInk.setAlpha(255);
+    // A mid-grey face, on which the drawn navy reads at less than 4.5:1.
+    const QColor grey(0x90, 0x90, 0x90);
+    ASSERT_LT(Contrast(drawnInk, grey), 4.5);
+    QPalette palette;
+    palette.setColor(QPalette::Window, grey);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    EXPECT_EQ(InkColour(drawnInk, palette), QColor(Qt::black));
+    // Neither the drawn ink nor the text reads on this face: white does.
+    const QColor dark(34, 32, 32);
+    palette.setColor(QPalette::Window, dark);
+    palette.setColor(QPalette::WindowText, dark);
+    EXPECT_EQ(InkColour(drawnInk, palette), QColor(Qt::white));
+    // A layer of another size than the bitmap's is refused.
+    EXPECT_EQ(LayeredPicture::Make({EmbeddedLogoMark(), EmbeddedLogoWordmarkDoubleSize()},
+                                   wordmark.size(), 1, nullptr),
+              nullptr);
 }
 
 TEST(NativeLayout, TheLogoIsTheBitmapAtItsOwnSizeFromThePicturesCorner) {

@@ -38,6 +38,8 @@ TEST(ResourceImage, TheBuiltInImageHoldsTheDialogAndTheLogo) {
     std::vector<std::uint8_t> file;
     ASSERT_TRUE(BitmapFileFromResource(bitmap, file));
     EXPECT_EQ(file.size(), bitmap.size() + 14);
+    EXPECT_EQ(file[2] | file[3] << 8 | file[4] << 16 | file[5] << 24, static_cast<int>(file.size()))
+        << "the file header's size field";
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[10], 54) << "pixels right after the file and info headers (24 bits, no palette)";
     EXPECT_FALSE(
@@ -96,6 +98,24 @@ TEST(ResourceImage, AStyleBitBeyondTheTemplatesOwnIsRefused) {
         DialogTemplate dialog;
         EXPECT_FALSE(ParseDialogTemplate(changed, dialog))
             << std::hex << style << " | " << extraBit;
+    }
+}
+
+// The logo's header with one field of another form, which the reader would
+// take pixels from at the wrong place: each is refused.
+TEST(ResourceImage, ABitmapHeaderOfAnotherFormIsRefused) {
+    ResourceBytes bitmap;
+    ASSERT_TRUE(FindResourceData(EmbeddedResourceImage(), kResourceTypeBitmap, IDB_LOGO, bitmap));
+    // Each field's low byte, at its offset: every field's others are zero.
+    const std::vector<std::pair<const char*, std::pair<std::size_t, std::uint8_t>>> changes = {
+        {"a version 5 header", {0, 124}}, {"two planes", {12, 2}},     {"32 bits", {14, 32}},
+        {"bit-field masks", {16, 3}},     {"a colour table", {32, 1}},
+    };
+    for (const auto& [what, change] : changes) {
+        std::vector<std::uint8_t> changed(bitmap.begin(), bitmap.end());
+        changed[change.first] = change.second;
+        std::vector<std::uint8_t> file;
+        EXPECT_FALSE(BitmapFileFromResource(changed, file)) << what;
     }
 }
 

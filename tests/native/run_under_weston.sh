@@ -14,14 +14,10 @@
 set -euo pipefail
 program=$1
 screenshot=$2
-read -ra run <<<"${QUORVIN_EMULATOR:-}"
-run+=("$program")
+source "$(dirname "$0")/program_harness.sh"
+program_command "$program"
 mkdir -p "$(dirname "$screenshot")"
 
-if ! command -v weston >/dev/null; then
-  echo "SKIP: weston is not installed" >&2
-  exit 77
-fi
 scratch=$(mktemp -d)
 pid=
 weston_pid=
@@ -32,27 +28,7 @@ finish() {
   rm -rf "$scratch"
 }
 trap finish EXIT
-mkdir -m 700 "$scratch/runtime"
-export XDG_RUNTIME_DIR=$scratch/runtime WAYLAND_DISPLAY=quorvin-test
-unset DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE
-
-# The back end's file name and --use-pixman are understood by weston 10 to
-# 14 alike; pixman because the headless default draws nothing to capture;
-# --debug to allow weston-screenshooter.
-weston --backend=headless-backend.so --use-pixman --width=640 --height=400 --no-config \
-  --debug --socket="$WAYLAND_DISPLAY" --log="$scratch/weston.log" >/dev/null 2>&1 &
-weston_pid=$!
-for _ in $(seq 100); do
-  [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break
-  kill -0 "$weston_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ]; then
-  echo "SKIP: weston did not start; its log ends:" >&2
-  tail -n 5 "$scratch/weston.log" >&2 || true
-  exit 77
-fi
-echo "weston $(weston --version | grep -oE '[0-9.]+$') started, headless"
+start_weston
 
 # Starts the program with the protocol traced to $scratch/$1 and waits
 # until the dialog's toplevel has committed a buffer: the toplevel titled
