@@ -3,11 +3,14 @@
 # stored texts the native tests check; the 32-bit x86 build (under
 # qemu-i386); the native build under AddressSanitizer and
 # UndefinedBehaviorSanitizer; the big-endian s390x build (under qemu-s390x);
-# the arm64 build of the native program, its whole suite under qemu-aarch64;
-# a minute of differential fuzzing of the engine; static analysis; the
-# release packages, checked and built twice; and the native build itself.
-# Installs what it needs first. (CI then tries the packages on clean Debian
-# 13 systems: .ci/run.)
+# the builds for the other architectures of packaging/architectures.txt
+# that have a preset linux-ARCH, under their qemu (arm64: the native
+# program and its whole suite; armhf: the engine and the commands); a
+# minute of differential fuzzing of the engine; static analysis; the
+# release, its source tarball and Debian packages checked and built twice;
+# and the native build itself. Installs what it needs first. (CI then
+# builds the source package in a clean Debian 13 and tries the packages on
+# clean systems of their architectures: .ci/run.)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -26,7 +29,12 @@ cmake --build --preset windows
 suite linux-i686
 suite asan
 suite linux-s390x
-suite linux-arm64
+source scripts/architectures.sh
+for arch in $(architectures); do
+  if cmake --list-presets=test | grep -q "\"linux-$arch\""; then
+    suite "linux-$arch"
+  fi
+done
 
 # The fuzz harness against OpenSSL's MD5, for a bounded minute.
 suite fuzz
@@ -37,10 +45,11 @@ cmake --build --preset linux
 # clang-tidy and cppcheck over the sources of the linux and fuzz builds.
 scripts/static-analysis.sh build/linux build/fuzz
 
-# The release packages as ./release.sh builds them (here from this tree,
-# committed or not, into a folder of their own), checked as a user gets
-# them, then built again from a copy of the tree elsewhere: the same bytes.
-scripts/build-release.sh build/release-check
+# The release as ./release.sh builds it (here from this tree, committed or
+# not, into a folder of their own; the Debian packages without their build
+# tests, which the suites here run), checked as a user gets it, then built
+# again from a copy of the tree elsewhere: the same bytes.
+DEB_BUILD_OPTIONS=nocheck scripts/build-release.sh build/release-check
 tests/release/check_packages.sh build/release-check build/linux build/windows
 tests/release/check_reproducible.sh build/release-check
 

@@ -58,8 +58,8 @@ if(NOT QUORVIN_RELEASES)
   message(FATAL_ERROR "${changelog_file}'s newest entry has no trailer line")
 endif()
 
-# The Debian package's own changelog (not in the source release, which
-# leaves debian/ out) packages this version, at some Debian revision.
+# The Debian package's own changelog packages this version, at some Debian
+# revision.
 set(debian_changelog_file ${PROJECT_SOURCE_DIR}/debian/changelog)
 if(EXISTS ${debian_changelog_file})
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${debian_changelog_file})

@@ -6,7 +6,8 @@
 // leaves one record, "_FORTIFY_SOURCE=N", which the hardening checks read
 // from the linked program: a unit built without the level, or without the
 // optimisation that the level needs, records 0.
-//   ELF: a section of its own that is not loaded (kept by strip).
+//   ELF: a section of its own that is not loaded (kept by strip); its type
+//        as %progbits, which every assembler takes (@ starts a comment on Arm).
 //   PE:  a grouped part of .rdata, since an image's section names are short.
 #define QUORVIN_FORTIFY_TEXT_(level) #level
 #define QUORVIN_FORTIFY_TEXT(level) QUORVIN_FORTIFY_TEXT_(level)
@@ -21,7 +22,7 @@
 #else
 // clang-format off: one line of assembly a line of source
 __asm__(
-    ".pushsection .quorvin.fortify,\"\",@progbits\n\t"
+    ".pushsection .quorvin.fortify,\"\",%progbits\n\t"
     ".asciz \"_FORTIFY_SOURCE=" QUORVIN_FORTIFY_LEVEL
     "\"\n\t"
     ".popsection");

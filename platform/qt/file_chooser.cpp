@@ -60,7 +60,7 @@ BOOL GetOpenFileNameA(OPENFILENAMEA* request) {
     chooser.setFileMode(QFileDialog::ExistingFile);
     const QStringList filters = NameFilters(request->lpstrFilter);
     chooser.setNameFilters(filters);
-    chooser.selectNameFilter(filters.value(request->nFilterIndex - 1));
+    chooser.selectNameFilter(filters.value(static_cast<qsizetype>(request->nFilterIndex) - 1));
     // The chooser's own accept() closes it only on an existing file; closed
     // as accepted any other way (QDialog::done), it would have none.
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {

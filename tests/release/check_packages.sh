@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Checks the release packages as a user gets them, from the files inside
-# them: each Debian package's (x86-64 and arm64) exact contents, lintian's
+# Checks the release as a user and a packager get it, from the files inside
+# it: the source tarball's members (the tree's files, in name order, owned
+# by root, at the commit's time); each Debian package's (every
+# architecture the release carries, packaging/architectures.txt) control
+# architecture against its program's ELF machine, exact contents, lintian's
 # and AppStream's verdicts (its validator's and its composer's, which builds
 # the catalogs software centres read), the hardening of the program it
-# installs (read with the cross readelf for arm64), that the extracted
-# program starts and waits in its dialog (arm64 under qemu-aarch64), and
-# that apt would install the x86-64 one here; the zip's exact contents, its read-me's form, the executable checks
-# on the Quorvin.exe inside it and that copy under Wine; and SHA256SUMS.
+# installs, that the extracted program starts and waits in its dialog
+# (under the architecture's qemu where it is not this machine's), and that
+# apt would install this machine's one here; the zip's exact contents, its
+# read-me's form, the executable checks on the Quorvin.exe inside it and
+# that copy under Wine; and SHA256SUMS.
 # Usage: check_packages.sh RELEASE_DIR LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 set -uo pipefail
 if [ $# -ne 3 ]; then
@@ -17,7 +21,10 @@ release=$(realpath "$1")
 linux_build=$(realpath "$2")
 windows_build=$(realpath "$3")
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-version=$(sed -n 's/^project(Quorvin VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+source "$source_dir/scripts/architectures.sh"
+debian_version=$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Version)
+version=${debian_version%-*}
+tarball=$release/quorvin-$version.tar.xz
 zip=$release/Quorvin-$version-win32.zip
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -40,12 +47,28 @@ same_lines() {  # same_lines EXPECTED ACTUAL: equal, or the difference shown
   diff <(printf '%s\n' "$1") <(printf '%s\n' "$2")
 }
 
+# The tarball: the files git has in this tree, in name order; owned by root,
+# at the last commit's time.
+tarball_files() {
+  same_lines "$(git -C "$source_dir" ls-files --cached --others --exclude-standard |
+                  LC_ALL=C sort | sed "s|^|quorvin-$version/|")" "$(tar -tf "$tarball")"
+}
+tarball_owners_and_times() {
+  local commit_time listing
+  commit_time=$(git -C "$source_dir" log -1 --format=%ct)
+  listing=$(TZ=UTC tar -tvf "$tarball" --numeric-owner --full-time)
+  ! awk '$2 != "0/0"' <<<"$listing" | grep . || return 1
+  ! grep -v " $(TZ=UTC date -d "@$commit_time" '+%Y-%m-%d %H:%M:%S') " <<<"$listing"
+}
+
 deb_files() {
-  # The icons are those the release build drew, at the sizes its list names.
+  # The icons are those the package's build drew, at the sizes its list
+  # names.
   local icons
-  icons=$(cd "$build/platform/qt" && find hicolor -type f | sed 's|^|./usr/share/icons/|')
+  icons=$(cd "$build"/obj-*/platform/qt && find hicolor -type f | sed 's|^|./usr/share/icons/|')
   same_lines "$(LC_ALL=C sort <<<"./usr/bin/quorvin
 ./usr/share/applications/quorvin.desktop
+./usr/share/doc/quorvin/changelog.Debian.gz
 ./usr/share/doc/quorvin/changelog.gz
 ./usr/share/doc/quorvin/copyright
 $icons
@@ -96,7 +119,7 @@ for_architecture() {
   local machine
   [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] ||
     { echo "Architecture: $(dpkg-deb -f "$deb" Architecture)"; return 1; }
-  machine=$(LC_ALL=C "$readelf" --file-header "$scratch/root/usr/bin/quorvin" | sed -n 's/^ *Machine: *//p')
+  machine=$(LC_ALL=C readelf --file-header "$scratch/root/usr/bin/quorvin" | sed -n 's/^ *Machine: *//p')
   [ "$machine" = "$expected_machine" ] || { echo "Machine: $machine"; return 1; }
 }
 starts_and_waits_offscreen() {
@@ -120,21 +143,25 @@ readme_for_notepad() {
   iconv -f UTF-8 -t UTF-8 "$readme" >/dev/null
 }
 
-check "SHA256SUMS matches the three packages" bash -c "cd '$release' && sha256sum --check --strict SHA256SUMS"
+check "SHA256SUMS matches the release's files" bash -c "cd '$release' && sha256sum --check --strict SHA256SUMS"
 
-# The Debian packages, each as its release build made it. The arm64 program
-# runs under qemu-aarch64, slower to start.
-for arch in amd64 arm64; do
-  deb=$release/quorvin_${version}_$arch.deb
+check "the source tarball holds exactly the tree's files, under quorvin-$version/, in name order" \
+  tarball_files
+check "the source tarball's members are root's, at the last commit's time" tarball_owners_and_times
+
+# The Debian packages, each as its release build made it. A program of
+# another machine runs under qemu, slower to start.
+host_arch=$(dpkg --print-architecture)
+for arch in $(architectures release); do
+  deb=$release/quorvin_${debian_version}_$arch.deb
   rm -rf "$scratch/root" "$scratch/compose" "$scratch/catalog"
   dpkg-deb -x "$deb" "$scratch/root"
-  if [ "$arch" = amd64 ]; then
-    build=$release/linux readelf=readelf emulator=() start_seconds=3
-    expected_machine="Advanced Micro Devices X86-64"
+  build=$release/debian-$arch/quorvin-$version
+  expected_machine=$(architecture_field "$arch" machine)
+  if [ "$arch" = "$host_arch" ]; then
+    emulator=() start_seconds=3
   else
-    build=$release/linux-arm64 readelf=aarch64-linux-gnu-readelf start_seconds=10
-    expected_machine=AArch64
-    emulator=(qemu-aarch64)
+    emulator=("qemu-$(architecture_field "$arch" qemu)") start_seconds=10
   fi
   check "$arch: the package and its program are for $arch" for_architecture
   check "$arch: .deb holds exactly the program, launcher, icons, metainfo, manual and documents" deb_files
@@ -142,12 +169,12 @@ for arch in amd64 arm64; do
   check "$arch: the metainfo is valid AppStream, pedantically" appstream_valid
   check "$arch: AppStream's composer lists the program with its icon at 64 and 128 pixels" appstream_composes
   check "$arch: the installed quorvin is hardened" \
-    env READELF="$readelf" "$source_dir/scripts/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
+    "$source_dir/scripts/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
   check "$arch: the installed quorvin starts offscreen and waits in its dialog" starts_and_waits_offscreen
 done
-# Installing the arm64 one for real is the arm64 system's stage in CI.
-deb=$release/quorvin_${version}_amd64.deb
-check "amd64: apt would install the .deb on this system" apt_would_install
+# Installing the others for real is CI's stages, in clean systems of theirs.
+deb=$release/quorvin_${debian_version}_$host_arch.deb
+check "$host_arch: apt would install the .deb on this system" apt_would_install
 
 # The zip.
 mkdir -p "$scratch/zip"

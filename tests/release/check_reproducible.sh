@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the release a second time, from a copy of this source tree in
-# another folder, and compares it with RELEASE_DIR byte for byte: the three
-# packages, their checksums, Quorvin.exe and both builds of quorvin. A build path or a build time in any of
-# them would show up here.
+# another folder, without its git repository, and compares it with
+# RELEASE_DIR byte for byte: the source tarball, the packages, their
+# checksums and Quorvin.exe. A build path or a build time in any of them
+# would show up here.
 # Usage: check_reproducible.sh RELEASE_DIR
 set -euo pipefail
 if [ $# -ne 1 ]; then
@@ -23,8 +24,8 @@ SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct) \
   { cat "$elsewhere/build.log"; exit 1; }
 
 differ=0
-mapfile -t packages < <(cd "$release" && ls -- *.deb *.zip)
-for file in SHA256SUMS "${packages[@]}" windows/Quorvin.exe linux/quorvin linux-arm64/quorvin; do
+mapfile -t packages < <(cd "$release" && ls -- *.tar.xz *.deb *.zip)
+for file in SHA256SUMS "${packages[@]}" windows/Quorvin.exe; do
   if cmp "$release/$file" "$elsewhere/release/$file"; then
     echo "identical: $file ($(sha256sum <"$release/$file" | cut -d' ' -f1))"
   else
