@@ -34,14 +34,22 @@ fi
 root=$(mktemp -d "/var/tmp/quorvin-$stage_name.XXXXXX")
 chmod 755 "$root"  # the root folder of a system, which its users enter
 log=$(mktemp "/var/tmp/quorvin-$stage_name-log.XXXXXX")
-running=  # the command in_background waits for
+running=  # the process group of the command in_background waits for
 # Unmounts whatever is mounted inside the system, deepest first, and deletes
 # it only when nothing is left mounted there: rm -rf through a bind mount of
 # /dev would delete the host's files. A mount it cannot undo fails the run.
 clean_up() {
   set +e  # whatever fails here, the rest is still undone
   local process mounts mount left=0
-  [ -n "$running" ] && kill -KILL "$running" 2>/dev/null
+  # The whole group: debootstrap's downloads and unpacking outlive a
+  # killed debootstrap, and would write into the folder as it is deleted.
+  if [ -n "$running" ]; then
+    kill -KILL -- "-$running" 2>/dev/null
+    for _ in $(seq 50); do
+      kill -0 -- "-$running" 2>/dev/null || break
+      sleep 0.1
+    done
+  fi
   for process in /proc/[0-9]*; do
     [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] && kill -KILL "${process#/proc/}" 2>/dev/null
   done
@@ -65,9 +73,14 @@ trap 'exit 130' INT TERM
 # in the foreground would first be waited out (a test run of a quarter of
 # an hour).
 in_background() {
-  "$@" &
+  # In a process group of its own (setsid, which a background command of a
+  # script runs without forking), which the clean-up kills whole.
+  setsid "$@" &
   running=$!
-  wait "$running"
+  local status=0
+  wait "$running" || status=$?
+  running=
+  return $status
 }
 
 make_clean_system() {
