@@ -121,16 +121,23 @@ step "the full build's tests, and what it built" '
   echo "the nocheck build packaged the same files"
   ls *.dsc *.deb *.changes'
 
+# Debian 13's lintian runs AppStream's validator, which asks for what
+# tests/release/check_packages.sh excuses (a homepage, the developer's
+# block): that check runs the validator itself, and Debian 12's lintian
+# does not know the tag, so no override in the package can silence it.
 step "lintian on $changes" '
   set -euo pipefail
   export DEBIAN_FRONTEND=noninteractive
   apt-get install -y -qq --no-install-recommends lintian >/dev/null
   echo "lintian $(dpkg-query -W -f="\${Version}" lintian) says:"
   cd /root/full
-  status=0
-  lintian --fail-on error,warning '"$changes"' || status=$?
-  [ $status -eq 0 ] && echo "(no error, no warning)"
-  exit $status'
+  lintian --fail-on none '"$changes"' 2>&1 | { grep -v "^running with root privileges" || true; } |
+    tee /root/lintian.log
+  if grep -E "^[EW]: " /root/lintian.log | grep -v ": appstream-metadata-validation-failed "; then
+    echo "lintian: the errors or warnings above" >&2
+    exit 1
+  fi
+  echo "lintian: no error and no warning, but for the AppStream validator, if above"'
 
 # autopkgtest installs the tests' dependencies with apt, and the package
 # built here, and runs the tests of the source package on it.
