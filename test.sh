@@ -49,7 +49,8 @@ scripts/static-analysis.sh build/linux build/fuzz
 # not, into a folder of their own; the Debian packages without their build
 # tests, which the suites here run), checked as a user gets it, then built
 # again from a copy of the tree elsewhere: the same bytes.
-DEB_BUILD_OPTIONS=nocheck scripts/build-release.sh build/release-check
+export DEB_BUILD_OPTIONS=nocheck
+scripts/build-release.sh build/release-check
 tests/release/check_packages.sh build/release-check build/linux build/windows
 tests/release/check_reproducible.sh build/release-check
 

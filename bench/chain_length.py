@@ -12,13 +12,16 @@ loads LOAD cycles, and a load of a value stored in the same loop waiting
 FORWARD cycles after the store. llvm-mca's resource model gives the other
 bound: the cycles per pass if execution units, not the chain, were the limit.
 
-The object may be x86 (32- or 64-bit) or AArch64, read with the cross
-objdump; for AArch64 llvm-mca's models of two cores are asked, and besides
-the units' bound they give the chain as their latencies make it.
+The object may be x86 (32- or 64-bit), AArch64 or 32-bit Arm (ARM or
+Thumb-2 code), read with the cross objdump; for the Arm ones llvm-mca's
+models of two cores are asked, and besides the units' bound they give the
+chain as their latencies make it. On 32-bit Arm the block loop holds
+another loop, the copy of the 64-byte block into the context, which is
+counted as many times as it runs.
 
 usage: chain_length.py OBJECT [FORWARD ...]
 prints one line per FORWARD value: "<cycles per block> <FORWARD>", then
-"mca <cycles per block>" if llvm-mca is found (x86), or for AArch64
+"mca <cycles per block>" if llvm-mca is found (x86), or for Arm
 "mca CPU <units' bound> <with the model's latencies>" per core.
 """
 import re
@@ -27,20 +30,27 @@ import subprocess
 import sys
 
 LOAD = 4
-# ELF's e_machine for AArch64; the cores whose models llvm-mca is asked:
-# the Raspberry Pi 5's and a common server's.
+# ELF's e_machine for AArch64 and 32-bit Arm; the cores whose models
+# llvm-mca is asked: for AArch64 the Raspberry Pi 5's and a common server's;
+# for 32-bit Arm the Cortex-A72 (the Raspberry Pi 4's, which a 32-bit system
+# runs in this mode; LLVM gives it its Cortex-A57 model there) and the
+# Cortex-A9, an ARMv7 core of its own model. LLVM has none for 32-bit code
+# on the Cortex-A7, A8 or A53.
+EM_ARM = 0x28
 EM_AARCH64 = 0xB7
 AARCH64_CPUS = ('cortex-a76', 'neoverse-n1')
-AARCH64_LLVM = 19
+ARM_CPUS = ('cortex-a72', 'cortex-a9')
+ARM_LLVM = 19
+BLOCK = 64
 
 
-def is_aarch64(path):
+def elf_machine(path):
     with open(path, 'rb') as elf:
         header = elf.read(20)
-    return int.from_bytes(header[18:20], 'little') == EM_AARCH64
+    return int.from_bytes(header[18:20], 'little')
 
 
-def disassemble(path, objdump='objdump'):
+def disassemble(path, objdump='objdump', comment='#'):
     text = subprocess.run([objdump, '-d', '--no-show-raw-insn', path],
                           check=True, capture_output=True, text=True).stdout
     functions, name = {}, None
@@ -52,30 +62,47 @@ def disassemble(path, objdump='objdump'):
             continue
         body = re.match(r'^\s+([0-9a-f]+):\s+(\S+)\s*(.*)$', line)
         if body and name is not None:
-            operands = body.group(3).split('//')[0] if objdump != 'objdump' else body.group(3).split('#')[0]
-            operands = operands.split('<')[0].strip()
+            operands = body.group(3).split(comment)[0].split('<')[0].strip()
             functions[name].append((int(body.group(1), 16), body.group(2), operands))
     return functions
 
 
-def hot_loop(instructions):
-    """The backward conditional branch whose body holds the most rotates."""
+def bare(mnemonic):
+    """A Thumb-2 mnemonic without its encoding width (add.w, bne.n)."""
+    return re.sub(r'\.[wn]$', '', mnemonic)
+
+
+def is_rotate(mnemonic, operands):
+    """A rotate, on its own or, on 32-bit Arm, folded into another operation's
+    operand (add r3, r6, r3, ror #25)."""
+    return mnemonic.startswith(('rol', 'ror')) or 'ror #' in operands
+
+
+def backward_branches(instructions):
+    """(start, end) of every loop closed by a backward conditional branch."""
     index_of = {address: i for i, (address, _, _) in enumerate(instructions)}
-    best = None
     for end, (_, mnemonic, operands) in enumerate(instructions):
-        if mnemonic in CONDITIONAL_BRANCHES or (mnemonic.startswith('j') and mnemonic != 'jmp'):
+        if bare(mnemonic) in CONDITIONAL_BRANCHES or (mnemonic.startswith('j') and mnemonic != 'jmp'):
             target = int(operands.split()[-1].split(',')[-1], 16)
             start = index_of.get(target)
             if start is not None and start < end:
-                rotates = sum(1 for _, m, _ in instructions[start:end] if m.startswith(('rol', 'ror')))
-                key = (rotates, start - end)
-                if best is None or key > best[0]:
-                    best = (key, start, end)
+                yield start, end
+
+
+def hot_loop(instructions):
+    """The backward conditional branch whose body holds the most rotates."""
+    best = None
+    for start, end in backward_branches(instructions):
+        rotates = sum(1 for _, m, o in instructions[start:end] if is_rotate(m, o))
+        key = (rotates, start - end)
+        if best is None or key > best[0]:
+            best = (key, start, end)
     return instructions[best[1]:best[2] + 1]
 
 
-CONDITIONAL_BRANCHES = {f'b.{c}' for c in ('eq', 'ne', 'cs', 'cc', 'hs', 'lo', 'mi', 'pl', 'hi', 'ls',
-                                             'ge', 'lt', 'gt', 'le')} | {'cbz', 'cbnz', 'tbz', 'tbnz'}
+CONDITIONS = ('eq', 'ne', 'cs', 'cc', 'hs', 'lo', 'mi', 'pl', 'hi', 'ls', 'ge', 'lt', 'gt', 'le')
+CONDITIONAL_BRANCHES = ({f'b.{c}' for c in CONDITIONS} | {f'b{c}' for c in CONDITIONS}
+                        | {'cbz', 'cbnz', 'tbz', 'tbnz'})
 
 
 def split_operands(text):
@@ -175,10 +202,11 @@ def mca_cycles(loop, triple):
     return float(found.group(1)) if found else None
 
 
-def aarch64_cycles_per_pass(loop, forward):
-    """The same count for AArch64's three-operand form: the destination first,
+def arm_cycles_per_pass(loop, forward, narrow=False):
+    """The same count for Arm's three-operand form: the destination first,
     loads and stores through [base, #offset] (a written-back base, "[x1], #64",
-    is an add on the base)."""
+    is an add on the base). NARROW: 32-bit Arm, whose two-operand forms but
+    the moves (Thumb's add r2, r1) read their destination too."""
     ready_register, ready_memory = {}, {}
 
     def reg(operand):
@@ -191,10 +219,14 @@ def aarch64_cycles_per_pass(loop, forward):
 
     ends = []
     for _ in range(12):
-        for _, mnemonic, text in loop:
+        for _, full_mnemonic, text in loop:
+            mnemonic = bare(full_mnemonic)
             operands = split_operands(text)
-            if mnemonic in CONDITIONAL_BRANCHES or mnemonic in ('b', 'cmp', 'cmn', 'tst', 'nop', 'prfm'):
+            if mnemonic in CONDITIONAL_BRANCHES or mnemonic.startswith('it') or \
+                    mnemonic in ('b', 'cmp', 'cmn', 'tst', 'teq', 'nop', 'prfm', 'pld'):
                 continue
+            if narrow and mnemonic.startswith(('ldm', 'stm', 'push', 'pop')):
+                sys.exit(f'{full_mnemonic} {text}: a transfer of several registers, not read here')
             memory = next((o for o in operands if o.startswith('[')), None)
             if memory is not None:
                 base = reg(memory.strip('[]!').split(',')[0])
@@ -212,24 +244,70 @@ def aarch64_cycles_per_pass(loop, forward):
             elif mnemonic == 'mov' and not operands[1].startswith('#'):
                 ready_register[reg(operands[0])] = ready(operands[1])  # renamed away
             else:
-                # movk keeps the rest of its destination: it reads it too.
-                sources = operands if mnemonic == 'movk' else operands[1:]
+                # movk and movt keep the rest of their destination: they read
+                # it too, as the two-operand forms of 32-bit Arm do.
+                reads_destination = mnemonic in ('movk', 'movt') or \
+                    (narrow and len(operands) == 2 and mnemonic not in UNARY)
+                sources = operands if reads_destination else operands[1:]
                 ready_register[reg(operands[0])] = max([ready(o) for o in sources] + [0]) + 1
         ends.append(max(list(ready_register.values()) + list(ready_memory.values())))
     return ends[-1] - ends[-2]
 
 
-def aarch64_mca(loop, cpu):
+# The two-operand forms of 32-bit Arm that do not read their destination.
+UNARY = {'mov', 'movs', 'movw', 'mvn', 'mvns', 'neg', 'negs', 'rev', 'rev16', 'revsh', 'rbit', 'clz',
+         'uxtb', 'uxth', 'sxtb', 'sxth'}
+# The bytes each store of 32-bit Arm writes.
+STORED_BYTES = {'str': 4, 'strd': 8, 'strh': 2, 'strb': 1}
+
+
+def straight_line(loop):
+    """The block loop of 32-bit Arm as one pass runs it, without its
+    branches: the loop inside it, which copies the 64-byte block into the
+    context, written out as many times as it runs (64 bytes / the bytes it
+    stores in a pass)."""
+    inner = sorted((start, end) for start, end in backward_branches(loop) if end != len(loop) - 1)
+    passes, position = [], 0
+    for start, end in inner:
+        body = loop[start:end]
+        stored = 0
+        for _, mnemonic, text in body:
+            if bare(mnemonic).startswith('st'):
+                if bare(mnemonic) not in STORED_BYTES:
+                    sys.exit(f'{mnemonic} {text}: a store in the copy loop this reader cannot size')
+                stored += STORED_BYTES[bare(mnemonic)]
+        if stored == 0 or BLOCK % stored:
+            sys.exit(f'the loop at {loop[start][0]:x} does not copy the block in equal passes')
+        passes += loop[position:start] + body * (BLOCK // stored)
+        position = end + 1
+    passes += loop[position:]
+    return [i for i in passes if bare(i[1]) not in CONDITIONAL_BRANCHES]
+
+
+def is_thumb(path, function):
+    """Thumb code: the function's symbol has its lowest bit set."""
+    symbols = subprocess.run(['arm-linux-gnueabihf-readelf', '-sW', path],
+                             check=True, capture_output=True, text=True).stdout
+    for line in symbols.splitlines():
+        fields = line.split()
+        if len(fields) >= 8 and fields[7] == function:
+            return int(fields[1], 16) & 1 == 1
+    sys.exit(f'{path}: no symbol {function}')
+
+
+def arm_mca(loop, triple, cpu):
     """llvm-mca's model of CPU: the units' bound per pass (Block RThroughput),
     and the cycles per pass over many passes, its latencies included. LLVM 19
     has a model of the Neoverse N1 (the Cortex-A76's server sibling); 14 gives
-    both cores the Cortex-A57's."""
-    tool = shutil.which(f'llvm-mca-{AARCH64_LLVM}') or shutil.which('llvm-mca')
+    both cores the Cortex-A57's. The instructions go without their Thumb-2
+    widths (ldr.w), which llvm-mca's assembler does not take for every form;
+    it picks the same instruction."""
+    tool = shutil.which(f'llvm-mca-{ARM_LLVM}') or shutil.which('llvm-mca')
     if tool is None:
         return None
-    text = '\n'.join(f'{m} {o}' for _, m, o in loop if m not in CONDITIONAL_BRANCHES) + '\n'
+    text = '\n'.join(f'{bare(m)} {o}' for _, m, o in loop if bare(m) not in CONDITIONAL_BRANCHES) + '\n'
     iterations = 100
-    result = subprocess.run([tool, '-mtriple=aarch64-linux-gnu', f'-mcpu={cpu}',
+    result = subprocess.run([tool, f'-mtriple={triple}', f'-mcpu={cpu}',
                              f'-iterations={iterations}'], input=text, capture_output=True, text=True)
     bound = re.search(r'Block RThroughput:\s+([\d.]+)', result.stdout)
     total = re.search(r'Total Cycles:\s+(\d+)', result.stdout)
@@ -241,14 +319,22 @@ def aarch64_mca(loop, cpu):
 def main():
     path = sys.argv[1]
     forwards = [int(f) for f in sys.argv[2:]] or [0]
-    if is_aarch64(path):
-        functions = disassemble(path, 'aarch64-linux-gnu-objdump')
-        update = next(name for name in functions if 'Md5Update' in name)
-        loop = hot_loop(functions[update])
+    machine = elf_machine(path)
+    if machine in (EM_AARCH64, EM_ARM):
+        if machine == EM_AARCH64:
+            functions = disassemble(path, 'aarch64-linux-gnu-objdump', '//')
+            update = next(name for name in functions if 'Md5Update' in name)
+            loop, triple, cpus = hot_loop(functions[update]), 'aarch64-linux-gnu', AARCH64_CPUS
+        else:
+            functions = disassemble(path, 'arm-linux-gnueabihf-objdump', '@')
+            update = next(name for name in functions if 'Md5Update' in name)
+            loop, cpus = straight_line(hot_loop(functions[update])), ARM_CPUS
+            # GCC for armhf writes Thumb-2 unless told -marm.
+            triple = ('thumbv7a' if is_thumb(path, update) else 'armv7a') + '-linux-gnueabihf'
         for forward in forwards:
-            print(aarch64_cycles_per_pass(loop, forward), forward)
-        for cpu in AARCH64_CPUS:
-            mca = aarch64_mca(loop, cpu)
+            print(arm_cycles_per_pass(loop, forward, machine == EM_ARM), forward)
+        for cpu in cpus:
+            mca = arm_mca(loop, triple, cpu)
             if mca is not None:
                 print('mca', cpu, mca[0], mca[1])
         return

@@ -54,10 +54,11 @@ cross_tests=(g++-aarch64-linux-gnu qt6-base-dev:arm64 libssl-dev:arm64 qt6-wayla
 # builds (clang and its run-time); static analysis; the big-endian suite
 # (clang with the s390x libraries, below, and linker: not Debian's s390x g++,
 # which would remove the multilib packages); the benchmark's reading of the
-# 32-bit code (llvm-mca, python3) and of the arm64 code (LLVM 19's llvm-mca,
-# which models the Neoverse N1; both releases have llvm-19); the native
-# program on X (xprop, which reads its window's class) and on Wayland (a
-# headless compositor and Qt's Wayland plugin).
+# 32-bit code (llvm-mca, python3) and of the arm64 and armhf code (LLVM 19's
+# llvm-mca, which models the Neoverse N1, and the Cortex-A72 in 32-bit mode;
+# both releases have llvm-19); the native program on X (xprop, which reads
+# its window's class) and on Wayland (a headless compositor and Qt's Wayland
+# plugin).
 tests=(googletest libgtest-dev libbenchmark-dev libssl-dev desktop-file-utils
        lintian appstream appstream-compose qemu-user python3 llvm clang libclang-rt-dev
        llvm-19 clang-tidy clang-format cppcheck binutils-s390x-linux-gnu x11-utils weston

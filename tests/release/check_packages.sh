@@ -72,6 +72,7 @@ deb_files() {
 ./usr/share/doc/quorvin/changelog.gz
 ./usr/share/doc/quorvin/copyright
 $icons
+./usr/share/lintian/overrides/quorvin
 ./usr/share/man/man1/quorvin.1.gz
 ./usr/share/metainfo/org.quorvin.quorvin.metainfo.xml")" \
     "$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$')"
