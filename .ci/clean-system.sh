@@ -121,15 +121,21 @@ step() {
 
 # What a step installed (a package and the X drivers, ./run.sh's build
 # dependencies) purged, so that the next step starts from the system as
-# debootstrap made it and shows what it needs itself.
+# debootstrap made it and shows what it needs itself. apt removes them as
+# packages nothing else needs, not by name: one of them may be essential
+# (X's drivers bring in init, say), which apt keeps, with what it needs.
 back_to_clean_system() {
   step "back to a clean system" '
     set -euo pipefail
-    export DEBIAN_FRONTEND=noninteractive
-    export LC_ALL=C
-    dpkg-query -W -f "\${binary:Package}\n" | sort | comm -13 /root/clean-packages - >/root/added-packages
-    xargs -r apt-get purge -y -qq </root/added-packages >/dev/null
-    echo "purged $(wc -l </root/added-packages) packages"'
+    export DEBIAN_FRONTEND=noninteractive LC_ALL=C
+    added() {
+      dpkg-query -W -f "\${db:Status-Abbrev} \${binary:Package}\n" | awk "\$1 != \"un\" { print \$2 }" |
+        sort | comm -13 /root/clean-packages -
+    }
+    added >/root/added-packages
+    xargs -r apt-mark auto </root/added-packages >/dev/null
+    apt-get autoremove --purge -y -qq >/dev/null
+    echo "purged $(added | comm -23 /root/added-packages - | wc -l) of $(wc -l </root/added-packages) packages; kept:" $(added)'
 }
 
 # The package as a user of that system gets it: apt resolves its
