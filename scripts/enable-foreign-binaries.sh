@@ -1,81 +1,84 @@
 #!/usr/bin/env bash
 # Lets this machine run Linux programs of another architecture:
 #   i386      32-bit x86 (32-bit Wine), where the kernel cannot run it itself;
-#   aarch64   64-bit Arm (a clean arm64 Debian system made and entered here).
+#   ARCH      one of packaging/architectures.txt (arm64, armhf, riscv64, ...):
+#             a clean Debian system of it, made and entered here.
 # It registers qemu's static emulator with binfmt_misc, with the F flag: the
 # kernel opens the emulator once, now, and starts every such program with
 # that file, in whatever root the program runs. A dynamic emulator would
 # look for its libraries in that root, and another Debian release's root
 # lacks them (Debian 12's qemu-i386 wants libcapstone.so.4, which Debian 13
-# does not have), so no program could start there. A registration that
-# cannot start a program here, or is not of a static emulator held open, is
-# replaced. Nothing is registered where the programs run without one.
+# does not have), so no program could start there. A registration that is
+# off, lacks F, or names another emulator than the static one is replaced.
+# Nothing is registered where the programs run without one.
 # Needs root only when it registers (asked of sudo when run as a user).
-# Usage: enable-foreign-binaries.sh i386|aarch64
+# Usage: enable-foreign-binaries.sh i386|ARCH
 set -euo pipefail
-usage="usage: $0 i386|aarch64"
+script_dir=$(cd "$(dirname "$0")" && pwd)
+source "$script_dir/architectures.sh"
+usage="usage: $0 i386|$(architectures | paste -sd '|')"
 [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }
 arch=$1
 
-# Which ELF headers are the architecture's (executables and shared objects),
-# as qemu's own registrations match them; and the smallest program of it,
-# its code at the end: exit(0).
-case $arch in
-  i386)
-    magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
-    mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-    # ELF32 header, entry 0x08048054; one loaded segment, the file itself
-    # (93 bytes) at 0x08048000; xor ebx, ebx; mov eax, 1 (exit); int 0x80.
-    probe_bytes='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
-    probe_bytes+='\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'
-    probe_bytes+='\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'
-    probe_bytes+='\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
-    probe_bytes+='\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
-    probe_bytes+='\x31\xdb\xb8\x01\x00\x00\x00\xcd\x80'
-    ;;
-  aarch64)
-    magic='\x7fELF\x02\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\xb7\x00'
-    mask='\xff\xff\xff\xff\xff\xff\xff\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-    # ELF64 header, entry 0x400078; one loaded segment, the file itself
-    # (132 bytes) at 0x400000; mov x0, #0; mov x8, #93 (exit); svc #0.
-    probe_bytes='\x7fELF\x02\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
-    probe_bytes+='\x02\x00\xb7\x00\x01\x00\x00\x00\x78\x00\x40\x00\x00\x00\x00\x00'
-    probe_bytes+='\x40\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
-    probe_bytes+='\x00\x00\x00\x00\x40\x00\x38\x00\x01\x00\x00\x00\x00\x00\x00\x00'
-    probe_bytes+='\x01\x00\x00\x00\x05\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
-    probe_bytes+='\x00\x00\x40\x00\x00\x00\x00\x00\x00\x00\x40\x00\x00\x00\x00\x00'
-    probe_bytes+='\x84\x00\x00\x00\x00\x00\x00\x00\x84\x00\x00\x00\x00\x00\x00\x00'
-    probe_bytes+='\x00\x00\x01\x00\x00\x00\x00\x00'
-    probe_bytes+='\x00\x00\x80\xd2\xa8\x0b\x80\xd2\x01\x00\x00\xd4'
-    ;;
-  *)
-    echo "$usage" >&2
-    exit 2
-    ;;
-esac
+probe=
+if [ "$arch" = i386 ]; then
+  qemu=i386
+  # qemu's Debian package registers no i386 emulator on amd64, whose kernel
+  # may run i386 programs itself, so its ELF header match is written here
+  # as qemu's others are: executables and shared objects, the ABI byte left
+  # open. The kernel's own support is an option of its build, so the
+  # smallest i386 program, its code at the end, tells whether it is there:
+  # ELF32 header, entry 0x08048054; one loaded segment, the file itself
+  # (93 bytes) at 0x08048000; xor ebx, ebx; mov eax, 1 (exit); int 0x80.
+  magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+  mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+  probe='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+  probe+='\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'
+  probe+='\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'
+  probe+='\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
+  probe+='\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+  probe+='\x31\xdb\xb8\x01\x00\x00\x00\xcd\x80'
+elif qemu=$(architecture_field "$arch" qemu 2>/dev/null); then
+  # This machine's own architecture needs nothing. Another one is taken as
+  # one the kernel cannot run (an arm64 kernel may run armhf programs
+  # itself; the emulator then runs them, only slower).
+  [ "$qemu" != "$(uname -m)" ] || exit 0
+  magic='' mask=''  # read from qemu's own registration below, once it is installed
+else
+  echo "$usage" >&2
+  exit 2
+fi
 # Debian 12's qemu-user-static installs it there; Debian 13's qemu-user
 # installs static emulators and its qemu-user-static this name as a link.
-emulator=/usr/bin/qemu-$arch-static
+emulator=/usr/bin/qemu-$qemu-static
+# The ELF header match of qemu's Debian package, the one systemd-binfmt
+# reads: :NAME:M::MAGIC:MASK:INTERPRETER:FLAGS.
+qemu_registration=/usr/lib/binfmt.d/qemu-$qemu.conf
 binfmt=/proc/sys/fs/binfmt_misc
-entry=$binfmt/qemu-$arch
+entry=$binfmt/qemu-$qemu
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-probe=$scratch/exit-0
-printf %b "$probe_bytes" >"$probe"
-chmod +x "$probe"
+if [ -n "$probe" ]; then
+  printf %b "$probe" >"$scratch/exit-0"
+  chmod +x "$scratch/exit-0"
+fi
+# Whether a program of the architecture starts here, where a probe says so.
 probe_runs() {
-  "$probe" 2>/dev/null
+  [ -n "$probe" ] && "$scratch/exit-0" 2>/dev/null
 }
 
 # On, held open (F), and of the static emulator (Debian's own registration
-# names it through a link), as far as this root shows it: the probe, not
-# this, tells whether it works here.
+# names it through a link), as far as this root shows it. Where there is a
+# probe, it, not this, tells whether the registration works here.
 registration_sound() {
   local interpreter
   interpreter=$(sed -n 's/^interpreter //p' "$entry")
   grep -qx enabled "$entry" && grep -q '^flags: .*F' "$entry" &&
     [ "$(realpath -e "$interpreter" 2>/dev/null)" = "$(realpath -e "$emulator" 2>/dev/null)" ]
+}
+registration_serves() {
+  registration_sound && { [ -z "$probe" ] || probe_runs; }
 }
 
 # A mounted binfmt_misc shows the registrations in force; an unmounted one,
@@ -84,9 +87,7 @@ if [ ! -e "$binfmt/register" ] && [ "$(id -u)" -eq 0 ]; then
   mount -t binfmt_misc binfmt_misc "$binfmt"
 fi
 if [ -e "$entry" ]; then
-  if registration_sound && probe_runs; then
-    exit 0
-  fi
+  registration_serves && exit 0
 elif probe_runs; then
   exit 0  # the kernel runs them itself
 fi
@@ -103,13 +104,24 @@ if [ ! -x "$emulator" ]; then
   echo "$0: $emulator is missing (Debian package qemu-user-static)." >&2
   exit 1
 fi
+if [ -z "$magic" ]; then
+  if [ ! -r "$qemu_registration" ]; then
+    echo "$0: $qemu_registration is missing (Debian package qemu-user-static)." >&2
+    exit 1
+  fi
+  IFS=: read -r _ _ _ _ magic mask _ < <(grep -m 1 "^:qemu-$qemu:M:" "$qemu_registration")
+  if [ -z "$magic" ] || [ -z "$mask" ]; then
+    echo "$0: no ELF header match for $arch in $qemu_registration." >&2
+    exit 1
+  fi
+fi
 [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
 if [ -e "$entry" ]; then
   echo "Replacing the $arch registration that cannot serve every root: $(tr '\n' ' ' <"$entry")"
   echo -1 >"$entry"
 fi
-echo ":qemu-$arch:M::$magic:$mask:$emulator:F" >"$binfmt/register"
-if ! probe_runs; then
+echo ":qemu-$qemu:M::$magic:$mask:$emulator:F" >"$binfmt/register"
+if ! registration_serves; then
   echo "$0: $arch programs do not start even through $emulator." >&2
   exit 1
 fi
