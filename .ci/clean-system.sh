@@ -1,4 +1,5 @@
-# Sourced by the CI stages: a clean Debian 13 ("trixie") system, made here
+# Sourced by the CI stages: a clean Debian system, 13 ("trixie") unless a
+# stage asks for another release, made here
 # by debootstrap from the archive this machine's apt uses, of this machine's
 # architecture or of any in packaging/architectures.txt (run through qemu's
 # static emulator), entered with chroot, and undone on any exit: its
@@ -7,7 +8,8 @@
 # this machine first. Needs root.
 #
 #   source .ci/clean-system.sh NAME LABEL   NAME for files, LABEL for messages
-#   make_clean_system [ARCH]       the system, of this machine's architecture or ARCH
+#   make_clean_system [ARCH [CODENAME]]   the system, of this machine's
+#                                  architecture or ARCH, of trixie or CODENAME
 #   step NAME COMMAND              COMMAND run by bash in the system, timed
 #   back_to_clean_system           every package installed since it was made purged
 #   package_starts_and_computes DEB   DEB installed with apt and run on X there
@@ -27,7 +29,7 @@ codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
 archive=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
             awk -v codename="$codename" '$2 == codename { print $1; exit }')
 if [ -z "$archive" ]; then
-  echo "$stage_label: no archive of $codename among apt's sources to fetch trixie from" >&2
+  echo "$stage_label: no archive of $codename among apt's sources to fetch Debian from" >&2
   exit 1
 fi
 
@@ -84,14 +86,14 @@ in_background() {
 }
 
 make_clean_system() {
-  local arch=()
+  local arch=() release=${2:-trixie}
   if [ -n "${1:-}" ] && [ "$1" != "$(dpkg --print-architecture)" ]; then
     arch=("--arch=$1")
     # Its programs, debootstrap's second stage first, run through qemu.
     "$source_dir/scripts/enable-foreign-binaries.sh" "$1"
   fi
-  echo "$stage_label: making a clean ${1:-$(dpkg --print-architecture)} system in $root from $archive"
-  if ! in_background debootstrap "${arch[@]}" --variant=minbase trixie "$root" "$archive" >"$log" 2>&1; then
+  echo "$stage_label: making a clean ${1:-$(dpkg --print-architecture)} $release system in $root from $archive"
+  if ! in_background debootstrap "${arch[@]}" --variant=minbase "$release" "$root" "$archive" >"$log" 2>&1; then
     echo "$stage_label: debootstrap failed: $(grep -E '^E:' "$log" | tail -n 1 || tail -n 1 "$log")" >&2
     exit 1
   fi
