@@ -50,29 +50,32 @@ def dialog():
     return next((window for application in desktop if application and application.name == "quorvin"
                  for window in application if window.name == "Quorvin"), None)
 
-# Role, name, states each control must have and must not.
-table = [("panel", "", set(), set()),
-         ("text", "请选择需要校验的文件", {"editable", "focusable"}, {"read only"}),
-         ("push button", "浏览...", {"focusable"}, set()),
-         ("text", "校验结果", {"read only", "focusable"}, {"editable"}),
-         ("push button", "计算", {"focusable"}, set()),
-         ("image", "Quorvin", set(), set())]
+# Role, name, states each control must have and must not. Roles by
+# number: their names differ between AT-SPI versions ("button" for "push
+# button" on Debian 13).
+text, button = pyatspi.ROLE_TEXT, pyatspi.ROLE_PUSH_BUTTON
+table = [(pyatspi.ROLE_PANEL, "", set(), set()),
+         (text, "请选择需要校验的文件", {"editable", "focusable"}, {"read only"}),
+         (button, "浏览...", {"focusable"}, set()),
+         (text, "校验结果", {"read only", "focusable"}, {"editable"}),
+         (button, "计算", {"focusable"}, set()),
+         (pyatspi.ROLE_IMAGE, "Quorvin", set(), set())]
 window = polled(dialog, bool) or sys.exit("no dialog in the accessibility tree within 30 s")
-controls = {(child.getRoleName(), child.name): child for child in window}
-faults = [] if len(controls) == len(table) else [f"{len(controls)} controls: {sorted(controls)}"]
+controls = {(child.getRole(), child.name): child for child in window}
+faults = [] if len(controls) == len(table) else [f"{len(controls)} controls: {sorted(map(str, controls))}"]
 for role, name, present, absent in table:
     control = controls.get((role, name))
-    states = control and {pyatspi.stateToString(s) for s in control.getState().getStates()}
+    states = control is not None and {pyatspi.stateToString(s) for s in control.getState().getStates()}
     if control is None or not present <= states or states & absent:
-        faults.append(f"{role} {name!r}: {sorted(states) if control else 'missing'}, needs"
-                      f" {sorted(present)} and none of {sorted(absent)}")
+        faults.append(f"{role} {name!r}: {sorted(states) if control is not None else 'missing'},"
+                      f" needs {sorted(present)} and none of {sorted(absent)}")
 if faults:
     sys.exit("\n".join(faults))
 
-controls[("text", "请选择需要校验的文件")].queryEditableText().setTextContents(path)
-actions = controls[("push button", "计算")].queryAction()
+controls[(text, "请选择需要校验的文件")].queryEditableText().setTextContents(path)
+actions = controls[(button, "计算")].queryAction()
 actions.doAction([actions.getName(i) for i in range(actions.nActions)].index("Press"))
-result = controls[("text", "校验结果")].queryText()
+result = controls[(text, "校验结果")].queryText()
 shown = polled(lambda: result.getText(0, result.characterCount), lambda text: len(text) == 32)
 if shown != expected:
     sys.exit(f"computing {path} through the tree showed {shown!r}, md5sum says {expected}")
