@@ -27,7 +27,7 @@ source "$source_dir/scripts/architectures.sh"
 
 # The version debian/changelog gives (1.2.0-1), its upstream part the
 # tarball's.
-debian_version=$(sed -n '1s/^[^ ]* (\([^)]*\)).*/\1/p' "$source_dir/debian/changelog")
+debian_version=$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Version)
 version=${debian_version%-*}
 tarball=$release_dir/quorvin-$version.tar.xz
 deb=$release_dir/quorvin_${debian_version}_amd64.deb
@@ -97,16 +97,20 @@ build_from_source() {
     fi'
 }
 
-step "the build dependencies but those marked <!nocheck>" '
-  set -euo pipefail
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get build-dep -y -qq --no-install-recommends -P nocheck /root/source/'"$dsc"' >/dev/null'
+# The source package's build dependencies, as apt-get build-dep's OPTIONS
+# select them.
+install_build_dependencies() {
+  local name=$1 options=$2
+  step "$name" '
+    set -euo pipefail
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get build-dep -y -qq --no-install-recommends '"$options"' /root/source/'"$dsc"' >/dev/null'
+}
+
+install_build_dependencies "the build dependencies but those marked <!nocheck>" "-P nocheck"
 build_from_source nocheck DEB_BUILD_OPTIONS=nocheck "--build-profiles=nocheck --build=binary"
 
-step "the rest of the build dependencies" '
-  set -euo pipefail
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get build-dep -y -qq --no-install-recommends /root/source/'"$dsc"' >/dev/null'
+install_build_dependencies "the rest of the build dependencies" ""
 build_from_source full "" "--build=full"
 binary=quorvin_${debian_version}_amd64.deb
 changes=quorvin_${debian_version}_amd64.changes

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # A Debian package of another architecture as a user of Debian on that
 # machine gets it: in a clean Debian 13 system of ARCH (or of the release
-# CODENAME names), its programs run
-# through qemu's static emulator (scripts/enable-foreign-binaries.sh), the
-# package is installed with apt and run on X, computing a digest. ARCH is
-# one of packaging/architectures.txt. Needs root; leaves nothing behind in
+# CODENAME names), its programs run through qemu's static emulator
+# (scripts/enable-foreign-binaries.sh), the package is installed with apt
+# and run on X, computing a digest. ARCH is one of
+# packaging/architectures.txt. Needs root; leaves nothing behind in
 # /var/tmp.
 # Usage: .ci/foreign-stage.sh ARCH DEB [CODENAME]
 set -euo pipefail

@@ -15,8 +15,9 @@
 # Each is built from a clean folder, so that the same sources give the same
 # bytes: the tarball's times are SOURCE_DATE_EPOCH, by default the last
 # commit's (the newest changelog entry's outside a git repository), its
-# members in name order and owned by root; the zip's times are the changelog entry's, and the Debian
-# packages' are debian/changelog's, as dpkg-buildpackage sets them.
+# members in name order and owned by root; the zip's times are the
+# changelog entry's, and the Debian packages' are debian/changelog's, as
+# dpkg-buildpackage sets them.
 # DEB_BUILD_OPTIONS passes through (nocheck leaves the native package's
 # tests out).
 # Usage: build-release.sh OUT

@@ -66,7 +66,7 @@ tests=(googletest libgtest-dev libbenchmark-dev libssl-dev desktop-file-utils
        qt6-wayland dbus-daemon at-spi2-core python3-pyatspi)
 # CI's stages: clean Debian systems, of other architectures too (qemu's
 # static emulators, enable-foreign-binaries.sh), and a copy of this tree.
-ci=(debootstrap qemu-user-static git)
+ci=(debootstrap qemu-user-static git dpkg-dev)
 
 missing_from() {
   for package in "$@"; do
