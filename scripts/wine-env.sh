@@ -12,8 +12,7 @@ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 # every mmap qemu searches its reserved guest space page by page, and Wine
 # maps a lot at start. A reservation just big enough for Wine (it wants the
 # shared user data at 0x7FFE0000) takes a start from a minute to seconds.
-# A caller may ask for more (the file chooser's case does).
-export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0x82000000}
+export QEMU_RESERVED_VA=0x82000000
 
 # The 64-bit loader, which starts 32-bit programs through the 32-bit one.
 wine_loader=/usr/lib/wine/wine64
