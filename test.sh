@@ -7,10 +7,11 @@
 # that have a preset linux-ARCH, under their qemu (arm64: the native
 # program and its whole suite; armhf: the engine and the commands); a
 # minute of differential fuzzing of the engine; static analysis; the
-# release, its source tarball and Debian packages checked and built twice;
-# and the native build itself. Installs what it needs first. (CI then
-# builds the source package in a clean Debian 13 and tries the packages on
-# clean systems of their architectures: .ci/run.)
+# release, its source tarball and Debian packages (built by sbuild in clean
+# Debian systems) checked, and built twice; and the native build itself.
+# Installs what it needs first. (CI then tries the packages with piuparts
+# and autopkgtest in clean systems of their Debian releases and
+# architectures, and ./run.sh in a clean Debian 13: .ci/run.)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -46,12 +47,12 @@ cmake --build --preset linux
 scripts/static-analysis.sh build/linux build/fuzz
 
 # The release as ./release.sh builds it (here from this tree, committed or
-# not, into a folder of their own; the Debian packages without their build
-# tests, which the suites here run), checked as a user gets it, then built
-# again from a copy of the tree elsewhere: the same bytes.
-export DEB_BUILD_OPTIONS=nocheck
+# not, into a folder of its own; the native packages run their tests as
+# they build, on each Debian release's Qt), checked as a user gets it, then
+# built again from a copy of the tree elsewhere, without the tests: the
+# same bytes.
 scripts/build-release.sh build/release-check
 tests/release/check_packages.sh build/release-check build/linux build/windows
-tests/release/check_reproducible.sh build/release-check
+DEB_BUILD_OPTIONS=nocheck tests/release/check_reproducible.sh build/release-check
 
 ctest --preset linux

@@ -59,12 +59,13 @@ if(NOT QUORVIN_RELEASES)
 endif()
 
 # The Debian package's own changelog packages this version, at some Debian
-# revision.
+# revision, and for a package built for one Debian release (sbuild's
+# --append-to-version) with that release's suffix: 1.3.0-1~deb13u1.
 set(debian_changelog_file ${PROJECT_SOURCE_DIR}/debian/changelog)
 if(EXISTS ${debian_changelog_file})
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${debian_changelog_file})
   file(STRINGS ${debian_changelog_file} debian_entry LIMIT_COUNT 1)
-  if(NOT debian_entry MATCHES "^[a-z0-9.+-]+ \\(${PROJECT_VERSION}-[0-9]+\\)")
+  if(NOT debian_entry MATCHES "^[a-z0-9.+-]+ \\(${PROJECT_VERSION}-[0-9]+(~[a-z0-9.+~]+)?\\)")
     message(FATAL_ERROR "${debian_changelog_file}'s newest entry is not of version ${PROJECT_VERSION}: ${debian_entry}")
   endif()
 endif()

@@ -5,21 +5,30 @@
 #                              they are in the tree, committed or not, under
 #                              quorvin-VERSION/, debian/ included, so that
 #                              it builds the Debian package by itself;
-#   quorvin_VERSION-REV_ARCH.deb   from that tarball alone, by
-#                              dpkg-buildpackage, for each architecture the
-#                              release carries (packaging/architectures.txt),
-#                              cross-built for the others as Debian does
-#                              (-a ARCH -Pcross,nocheck);
+#   quorvin_VERSION-REV~debNNu1_ARCH.deb
+#                              one for each Debian release and architecture
+#                              of packaging/architectures.txt, built by
+#                              sbuild from the Debian source package made
+#                              from that tarball, in a clean system of that
+#                              release (scripts/debian-systems.sh), offline,
+#                              cross-built for the other architectures as
+#                              Debian does (--host=ARCH); the version says
+#                              which Debian release it is for (~deb12u1
+#                              sorts below ~deb13u1, so an upgraded system
+#                              moves to the newer release's package);
 #   Quorvin-VERSION-win32.zip  Quorvin.exe, its licence and read-me;
 #   SHA256SUMS                 over all of them.
+# Each build's source package, log and .changes stay in
+# OUT/debian-CODENAME-ARCH/, the source package in OUT/source/.
 # Each is built from a clean folder, so that the same sources give the same
 # bytes: the tarball's times are SOURCE_DATE_EPOCH, by default the last
 # commit's (the newest changelog entry's outside a git repository), its
 # members in name order and owned by root; the zip's times are the
 # changelog entry's, and the Debian packages' are debian/changelog's, as
-# dpkg-buildpackage sets them.
-# DEB_BUILD_OPTIONS passes through (nocheck leaves the native package's
-# tests out).
+# dpkg-buildpackage sets them (sbuild's entry for the release's suffix is
+# given the same time).
+# DEB_BUILD_OPTIONS=nocheck leaves the tests out of the packages' builds, and
+# their dependencies out of the build systems.
 # Usage: build-release.sh OUT
 set -euo pipefail
 if [ $# -ne 1 ]; then
@@ -29,8 +38,8 @@ fi
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "$1")
 source "$source_dir/scripts/architectures.sh"
+source "$source_dir/scripts/debian-systems.sh"
 cd "$source_dir"
-
 debian_version=$(dpkg-parsechangelog -l debian/changelog -S Version)
 version=${debian_version%-*}
 release_time=$(dpkg-parsechangelog -l packaging/changelog -S Timestamp)
@@ -59,25 +68,67 @@ list_files | LC_ALL=C sort -z |
       --mode='a+rX,u+w,go-w' --format=gnu |
   xz -9 --threads=1 >"$out/$tarball"
 
-# The Debian packages, each in a source tree unpacked from the tarball, as a
-# distribution's build machine has it: no git repository around it (this
-# one is hidden from it), and its time the changelog's, not any
-# SOURCE_DATE_EPOCH given here.
+# The Debian source package, as Debian's archive would hold it: the tarball
+# under Debian's name, and debian/ from inside it.
+mkdir "$out/source"
+cp "$out/$tarball" "$out/source/quorvin_$version.orig.tar.xz"
+tar -xf "$out/$tarball" -C "$out/source"
+(cd "$out/source" && dpkg-source --build "quorvin-$version" >/dev/null && rm -rf "quorvin-$version")
+dsc=$out/source/quorvin_$debian_version.dsc
+
+# The packages, by sbuild, each in a clean system of its Debian release,
+# made once for all its architectures. A build that fails stops the release
+# with what its log says of it (a missing build dependency, say).
 host_arch=$(dpkg --print-architecture)
-for arch in $(architectures release); do
-  build=$out/debian-$arch
+maintainer=$(dpkg-parsechangelog -l debian/changelog -S Maintainer)
+debian_time=$(dpkg-parsechangelog -l debian/changelog -S Timestamp)
+nocheck=0
+[[ " ${DEB_BUILD_OPTIONS:-} " != *" nocheck "* ]] || nocheck=1
+build_package() {
+  local codename=$1 arch=$2 system=$3 build=$out/debian-$1-$2 options=() package_version
+  local build_options=${DEB_BUILD_OPTIONS:-}
+  package_version=$(package_version "$codename")
   mkdir -p "$build"
-  cp "$out/$tarball" "$build/quorvin_$version.orig.tar.xz"
-  tar -xf "$build/quorvin_$version.orig.tar.xz" -C "$build"
-  options=(--no-sign --build=binary)
   if [ "$arch" != "$host_arch" ]; then
-    options+=(--host-arch="$arch" --build-profiles=cross,nocheck)
+    # aptitude resolves a cross build's dependencies: sbuild's apt resolver
+    # fails in Debian 12's systems, whose apt cannot find sbuild's own
+    # package of the dependencies for the other architecture.
+    options+=("--host=$arch" --profiles=cross,nocheck --build-dep-resolver=aptitude)
+    build_options="nocheck $build_options"
+  elif [ $nocheck -eq 1 ]; then
+    options+=(--profiles=nocheck)
   fi
-  (cd "$build/quorvin-$version" &&
-     env -u SOURCE_DATE_EPOCH GIT_CEILING_DIRECTORIES="$build" dpkg-buildpackage "${options[@]}") \
-    >"$build/build.log" 2>&1 ||
-    { tail -n 50 "$build/build.log"; echo "$0: the $arch package did not build: $build/build.log" >&2; exit 1; }
-  cp "$build/quorvin_${debian_version}_$arch.deb" "$out/"
+  if ! DEB_BUILD_OPTIONS=$build_options sbuild --chroot-mode=unshare --chroot="$system" --dist="$codename" "${options[@]}" \
+         --arch-any --no-arch-all --no-source-only-changes \
+         --append-to-version="${package_version#"$debian_version"}" \
+         --binNMU-timestamp="$debian_time" --maintainer="$maintainer" \
+         --no-run-lintian --no-run-piuparts --no-run-autopkgtest \
+         --build-dir="$build" "$dsc" >"$build/sbuild.out" 2>&1; then
+    echo "$0: the Debian $codename package for $arch did not build; sbuild says:" >&2
+    grep -hE '^(E: |Fail-Stage: |.* but (it is not|.* is to be) installable|.*unmet dependencies)' \
+      "$build/sbuild.out" "$build"/*.build 2>/dev/null | sort -u | sed 's/^/  /' >&2
+    echo "  (the whole log: $(ls "$build"/quorvin_*.build 2>/dev/null | head -n 1 || echo "$build/sbuild.out"))" >&2
+    return 1
+  fi
+  cp "$build/quorvin_${package_version}_$arch.deb" "$out/"
+}
+# Two at a time: a build spends as long installing its dependencies, on
+# one core, as compiling.
+parallel_builds=2
+for codename in $(debian_releases); do
+  archs=$(architectures "$codename")
+  [ -n "$archs" ] || continue
+  system=$(debian_system "$codename" "$host_arch" buildd) || exit 1
+  for arch in $archs; do
+    while [ "$(jobs -rp | wc -l)" -ge $parallel_builds ]; do wait -n || true; done
+    build_package "$codename" "$arch" "$system" &
+  done
+done
+wait
+for codename in $(debian_releases); do
+  for arch in $(architectures "$codename"); do
+    [ -f "$out/quorvin_$(package_version "$codename")_$arch.deb" ] || exit 1
+  done
 done
 
 # The zip, from its CMake preset.

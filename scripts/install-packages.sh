@@ -8,10 +8,14 @@
 #                                       (./run.sh windows)
 #   scripts/install-packages.sh release   build the release packages (./release.sh)
 #   scripts/install-packages.sh all       build and run every test (./test.sh)
-#   scripts/install-packages.sh ci        make the clean systems CI's stages
-#                                       try the packages in (.ci/run)
+#   scripts/install-packages.sh ci        try the packages in the clean systems
+#                                       of CI's stages (.ci/run)
 #
-# The names are ones that Debian 12 and Debian 13 both have. Only the 32-bit
+# The names are ones that Debian 12 and Debian 13 both have. Debian's tools
+# for clean systems, Debian 12's being too old (sbuild, mmdebstrap,
+# autopkgtest, qemu), come on Debian 12 from its backports, by name, and
+# nothing else does; sbuild, mmdebstrap and autopkgtest then work as a
+# user, with the subordinate ids this adds for them. Only the 32-bit
 # and s390x run-times of the C++ compiler carry its version in their names:
 # it is read from the g++ installed, 12 on Debian 12 and 14 on Debian 13.
 # What building quorvin needs is the Debian package's build dependencies
@@ -35,13 +39,16 @@ virtual_screen=(xvfb xauth imagemagick fonts-noto-cjk)
 # cannot (enable-foreign-binaries.sh). Wine's packages come with their
 # recommendations, as a desktop would have them; wine32 is of the i386
 # architecture.
-windows=(g++-mingw-w64-i686 googletest qemu-user qemu-user-static locales)
+windows=(g++-mingw-w64-i686 googletest locales)
+windows_tools=(qemu-user qemu-user-static)
 wine=(wine wine64 wine32:i386 fonts-wine xdotool "${virtual_screen[@]}")
-# The release: the source tarball (git, xz), the Debian packages
-# (dpkg-buildpackage with debhelper; for the other architectures, Debian's
-# cross compilers, below), the zip (the mingw compiler, and fakeroot for
+# The release: the source tarball (git, xz), the Debian packages (the
+# source package by dpkg-source, each build by sbuild in a clean system that
+# mmdebstrap makes; uidmap maps their ids, distro-info knows which Debian
+# release has which number), the zip (the mingw compiler, and fakeroot for
 # its owners).
-release=(dpkg-dev debhelper fakeroot git xz-utils g++-mingw-w64-i686)
+release=(dpkg-dev fakeroot git xz-utils g++-mingw-w64-i686 uidmap distro-info)
+release_tools=(sbuild mmdebstrap)
 # The arm64 build and its whole suite under qemu-user: the arm64 Qt beside
 # the build machine's own (multiarch), OpenSSL for the native suite's
 # reference digests, Qt's Wayland plugin for the program on Wayland; and the
@@ -49,7 +56,7 @@ release=(dpkg-dev debhelper fakeroot git xz-utils g++-mingw-w64-i686)
 cross_tests=(g++-aarch64-linux-gnu qt6-base-dev:arm64 libssl-dev:arm64 qt6-wayland:arm64
              g++-arm-linux-gnueabihf)
 # Every test: GoogleTest, the benchmark and OpenSSL to compare with; the
-# launcher's validator; the packages' checks (lintian, AppStream); the
+# launcher's validator; the packages' checks (lintian, AppStream, blhc); the
 # 32-bit x86 suite (multilib, below) under qemu; the sanitizer and fuzz
 # builds (clang and its run-time); static analysis; the big-endian suite
 # (clang with the s390x libraries, below, and linker: not Debian's s390x g++,
@@ -61,12 +68,13 @@ cross_tests=(g++-aarch64-linux-gnu qt6-base-dev:arm64 libssl-dev:arm64 qt6-wayla
 # plugin) and through its accessibility tree (a private session bus, the
 # accessibility bus and pyatspi).
 tests=(googletest libgtest-dev libbenchmark-dev libssl-dev desktop-file-utils
-       lintian appstream appstream-compose qemu-user python3 llvm clang libclang-rt-dev
+       lintian appstream appstream-compose python3 llvm clang libclang-rt-dev
        llvm-19 clang-tidy clang-format cppcheck binutils-s390x-linux-gnu x11-utils weston
-       qt6-wayland dbus-daemon at-spi2-core python3-pyatspi)
-# CI's stages: clean Debian systems, of other architectures too (qemu's
-# static emulators, enable-foreign-binaries.sh), and a copy of this tree.
-ci=(debootstrap qemu-user-static git dpkg-dev)
+       qt6-wayland dbus-daemon at-spi2-core python3-pyatspi blhc)
+# CI's stages: piuparts, and autopkgtest in clean Debian systems, of other
+# architectures too (qemu's static emulators, enable-foreign-binaries.sh).
+ci=(piuparts git dpkg-dev uidmap distro-info)
+ci_tools=(autopkgtest sbuild mmdebstrap qemu-user-static)
 
 missing_from() {
   for package in "$@"; do
@@ -130,19 +138,6 @@ build_dependencies() {
     "${install[@]}" "$(cd .. && pwd)" >/dev/null
 }
 
-# Those of the release's architectures (packaging/architectures.txt): the
-# build machine's with the tests, the others cross-built.
-source ./architectures.sh
-release_build_dependencies() {
-  local arch
-  for arch in $(architectures release); do
-    if [ "$arch" = "$(dpkg --print-architecture)" ]; then
-      build_dependencies "$arch" ""
-    else
-      build_dependencies "$arch" cross,nocheck
-    fi
-  done
-}
 # Installs those of the packages that are missing; the first argument says
 # whether with their recommendations.
 install_missing() {
@@ -173,6 +168,59 @@ install_missing() {
   local flags=(-y -qq)
   [ "$recommends" = with-recommends ] || flags+=(--no-install-recommends)
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install "${flags[@]}" "${missing[@]}" >/dev/null
+}
+
+# Debian's tools for clean systems and emulators: Debian 12's own are too
+# old (its sbuild cannot cross-build in a Debian 13 system, its qemu-i386
+# crashes in Wine's file chooser), so there they come from Debian 12's
+# backports, named here and installed by name, with what they need from
+# there; the rest of the system stays Debian 12's. Elsewhere, Debian's own.
+install_tools() {
+  local codename
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  if [ "$codename" != bookworm ]; then
+    install_missing without-recommends "$@"
+    return
+  fi
+  local package version outdated=()
+  for package in "$@"; do
+    version=$(dpkg-query -W -f='${Version}' "$package" 2>/dev/null || true)
+    [[ $version == *~bpo12* ]] || outdated+=("$package")
+  done
+  [ ${#outdated[@]} -gt 0 ] || return 0
+  if ! apt-get indextargets --format '$(RELEASE)' 2>/dev/null | grep -qx bookworm-backports; then
+    local archive
+    archive=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
+                awk '$2 == "bookworm" { print $1; exit }')
+    echo "Adding Debian 12's backports (${archive:-http://deb.debian.org/debian/}) to apt's sources, for ${outdated[*]}."
+    printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+      "${archive:-http://deb.debian.org/debian/}" |
+      as_root tee /etc/apt/sources.list.d/bookworm-backports.sources >/dev/null
+    apt_updated=0
+  fi
+  update_once
+  [ "$(id -u)" -eq 0 ] || echo "Installing from Debian 12's backports with sudo: ${outdated[*]}"
+  echo "Installing from bookworm-backports: ${outdated[*]}"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    -t bookworm-backports "${outdated[@]}" >/dev/null
+}
+
+# sbuild, mmdebstrap and autopkgtest make their systems in a user namespace,
+# which maps the ids of the system's users to the subordinate ids of the
+# one who runs them (/etc/subuid, /etc/subgid): 65536 of them, after any
+# range already given.
+subordinate_ids() {
+  local user
+  user=$(id -un)
+  if grep -qE "^($user|$(id -u)):" /etc/subuid 2>/dev/null &&
+     grep -qE "^($user|$(id -g)):" /etc/subgid 2>/dev/null; then
+    return 0
+  fi
+  local first
+  first=$(cat /etc/subuid /etc/subgid 2>/dev/null |
+            awk -F: 'BEGIN { end = 100000 } $2 + $3 > end { end = $2 + $3 } END { print end }')
+  echo "Giving $user 65536 subordinate user and group ids from $first (for sbuild's and mmdebstrap's systems) with usermod."
+  as_root usermod --add-subuids "$first-$((first + 65535))" --add-subgids "$first-$((first + 65535))" "$user"
 }
 
 # Wine takes its ANSI code page from the locale: zh_CN gives 936 (GBK).
@@ -206,18 +254,22 @@ case $set_name in
     ;;
   windows)
     install_missing without-recommends "${windows[@]}"
+    install_tools "${windows_tools[@]}"
     install_missing with-recommends "${wine[@]}"
     chinese_locale
     ./enable-foreign-binaries.sh i386
     ;;
   release)
     install_missing without-recommends "${release[@]}"
-    release_build_dependencies
+    install_tools "${release_tools[@]}"
+    subordinate_ids
     ;;
   all)
     install_missing without-recommends "${program[@]}" "${virtual_screen[@]}" "${windows[@]}" \
       "${release[@]}" "${tests[@]}" "${cross_tests[@]}"
-    release_build_dependencies
+    install_tools "${windows_tools[@]}" "${release_tools[@]}"
+    subordinate_ids
+    build_dependencies "$(dpkg --print-architecture)" ""
     versioned_runtimes
     install_missing with-recommends "${wine[@]}"
     chinese_locale
@@ -225,6 +277,8 @@ case $set_name in
     ;;
   ci)
     install_missing without-recommends "${ci[@]}"
+    install_tools "${ci_tools[@]}"
+    subordinate_ids
     ;;
   *)
     echo "$usage" >&2

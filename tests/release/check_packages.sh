@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Checks the release as a user and a packager get it, from the files inside
 # it: the source tarball's members (the tree's files, in name order, owned
-# by root, at the commit's time); each Debian package's (every
-# architecture the release carries, packaging/architectures.txt) control
-# architecture against its program's ELF machine, exact contents, lintian's
-# and AppStream's verdicts (its validator's and its composer's, which builds
-# the catalogs software centres read), the hardening of the program it
-# installs, that the extracted program starts and waits in its dialog
-# (under the architecture's qemu where it is not this machine's), and that
-# apt would install this machine's one here; the zip's exact contents, its
+# by root, at the commit's time); lintian on the Debian source package and
+# on each build's .changes, and blhc on each build's log; each Debian
+# package's (every Debian release and architecture of
+# packaging/architectures.txt) version and dependencies against its
+# Debian release's, control architecture against its program's ELF
+# machine, exact contents, AppStream's verdicts (its validator's and its
+# composer's, which builds the catalogs software centres read), the
+# hardening of the program it installs; that the native builds ran their
+# tests, the accessibility test among them; for this machine's Debian
+# release, that the extracted program starts and waits in its dialog (under
+# the architecture's qemu where it is not this machine's), and that apt
+# would install this machine's package here; the zip's exact contents, its
 # read-me's form, the executable checks on the Quorvin.exe inside it and
 # that copy under Wine; and SHA256SUMS.
 # Usage: check_packages.sh RELEASE_DIR LINUX_BUILD_DIR WINDOWS_BUILD_DIR
@@ -62,10 +66,9 @@ tarball_owners_and_times() {
 }
 
 deb_files() {
-  # The icons are those the package's build drew, at the sizes its list
-  # names.
+  # The icons are those a build draws, at the sizes its list names.
   local icons
-  icons=$(cd "$build"/obj-*/platform/qt && find hicolor -type f | sed 's|^|./usr/share/icons/|')
+  icons=$(cd "$linux_build/platform/qt" && find hicolor -type f | sed 's|^|./usr/share/icons/|')
   same_lines "$(LC_ALL=C sort <<<"./usr/bin/quorvin
 ./usr/share/applications/quorvin.desktop
 ./usr/share/doc/quorvin/changelog.Debian.gz
@@ -83,12 +86,35 @@ $icons
 # which 0.16 does not know. Only those notes are excused, on either.
 appstream_excused='url-homepage-missing|developer-name-tag-deprecated|developer-info-missing'
 # lintian's AppStream tag (Debian 13's lintian) is its run of the validator,
-# which the next check makes itself, with those excuses.
+# which a check below makes itself, with those excuses.
 lintian_clean() {
   local output
-  output=$(lintian --fail-on none "$deb" 2>&1) || { echo "$output"; return 1; }
+  output=$(lintian --fail-on none "$@" 2>&1) || { echo "$output"; return 1; }
   echo "$output"
   ! grep -E '^[EW]: ' <<<"$output" | grep -v ': appstream-metadata-validation-failed'
+}
+# Debian's build flags on every compile and link of the build's log, but the
+# hardening check's own unprotected sample, which is built without them on
+# purpose to show that the check finds what is missing (and is not
+# installed).
+build_flags_complete() {
+  blhc --all --ignore-line '.*hardening_probe_unprotected.*' "$build_log"
+}
+# Its version names its Debian release, and its dependencies are the
+# libraries of that release: the same names as its release's package for
+# this machine (libqt6core6t64 on Debian 13, libqt6core6 on Debian 12).
+for_debian_release() {
+  [ "$(dpkg-deb -f "$deb" Version)" = "$package_version" ] ||
+    { echo "Version: $(dpkg-deb -f "$deb" Version)"; return 1; }
+  same_lines "$(dependency_names "$release/quorvin_${package_version}_$host_arch.deb")" "$(dependency_names "$deb")"
+}
+dependency_names() {
+  dpkg-deb -f "$1" Depends | tr ',|' '\n\n' | sed 's/(.*//; s/ //g' | LC_ALL=C sort -u
+}
+# A build with its tests ran them all, the accessibility test among them,
+# on the Qt of its Debian release.
+ran_its_tests() {
+  grep -E '^100% tests passed' "$build_log" && grep -E 'QuorvinAccessibility \.+ +Passed' "$build_log"
 }
 # The validator at its most exacting: no note but those, and no error.
 appstream_valid() {
@@ -150,32 +176,52 @@ check "the source tarball holds exactly the tree's files, under quorvin-$version
   tarball_files
 check "the source tarball's members are root's, at the last commit's time" tarball_owners_and_times
 
-# The Debian packages, each as its release build made it. A program of
-# another machine runs under qemu, slower to start.
+# The Debian source package, and each build: lintian on it, blhc on its
+# log, and its package. A program of another machine runs under qemu,
+# slower to start; one built for another Debian release does not start
+# here, where its libraries are not (CI's stages try it in its own).
+check "the Debian source package: lintian finds no error or warning" \
+  lintian_clean "$release/source/quorvin_$debian_version.dsc"
 host_arch=$(dpkg --print-architecture)
-for arch in $(architectures release); do
-  deb=$release/quorvin_${debian_version}_$arch.deb
-  rm -rf "$scratch/root" "$scratch/compose" "$scratch/catalog"
-  dpkg-deb -x "$deb" "$scratch/root"
-  build=$release/debian-$arch/quorvin-$version
-  expected_machine=$(architecture_field "$arch" machine)
-  if [ "$arch" = "$host_arch" ]; then
-    emulator=() start_seconds=3
-  else
-    emulator=("qemu-$(architecture_field "$arch" qemu)") start_seconds=10
-  fi
-  check "$arch: the package and its program are for $arch" for_architecture
-  check "$arch: .deb holds exactly the program, launcher, icons, metainfo, manual and documents" deb_files
-  check "$arch: lintian finds no error or warning" lintian_clean
-  check "$arch: the metainfo is valid AppStream, pedantically" appstream_valid
-  check "$arch: AppStream's composer lists the program with its icon at 64 and 128 pixels" appstream_composes
-  check "$arch: the installed quorvin is hardened" \
-    "$source_dir/scripts/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
-  check "$arch: the installed quorvin starts offscreen and waits in its dialog" starts_and_waits_offscreen
+host_release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+with_tests=1
+[[ " ${DEB_BUILD_OPTIONS:-} " != *" nocheck "* ]] || with_tests=0
+for codename in $(debian_releases); do
+  package_version=$(package_version "$codename")
+  for arch in $(architectures "$codename"); do
+    name="Debian $codename $arch"
+    deb=$release/quorvin_${package_version}_$arch.deb
+    build=$release/debian-$codename-$arch
+    build_log=$build/quorvin_${package_version}_$arch.build
+    rm -rf "$scratch/root" "$scratch/compose" "$scratch/catalog"
+    dpkg-deb -x "$deb" "$scratch/root"
+    expected_machine=$(architecture_field "$arch" machine)
+    check "$name: lintian finds no error or warning in the build's .changes" \
+      lintian_clean "$build/quorvin_${package_version}_$arch.changes"
+    check "$name: blhc finds every build flag in the build's log" build_flags_complete
+    if [ "$arch" = "$host_arch" ] && [ $with_tests -eq 1 ]; then
+      check "$name: the build ran its tests, the accessibility test among them" ran_its_tests
+    fi
+    check "$name: the package and its program are for $arch" for_architecture
+    check "$name: the version and the dependencies are Debian $codename's" for_debian_release
+    check "$name: .deb holds exactly the program, launcher, icons, metainfo, manual and documents" deb_files
+    check "$name: the metainfo is valid AppStream, pedantically" appstream_valid
+    check "$name: AppStream's composer lists the program with its icon at 64 and 128 pixels" appstream_composes
+    check "$name: the installed quorvin is hardened" \
+      "$source_dir/scripts/check-hardening.sh" "$scratch/root/usr/bin/quorvin"
+    if [ "$codename" = "$host_release" ]; then
+      if [ "$arch" = "$host_arch" ]; then
+        emulator=() start_seconds=3
+      else
+        emulator=("qemu-$(architecture_field "$arch" qemu)") start_seconds=10
+      fi
+      check "$name: the installed quorvin starts offscreen and waits in its dialog" starts_and_waits_offscreen
+    fi
+  done
 done
 # Installing the others for real is CI's stages, in clean systems of theirs.
-deb=$release/quorvin_${debian_version}_$host_arch.deb
-check "$host_arch: apt would install the .deb on this system" apt_would_install
+deb=$release/quorvin_$(package_version "$host_release")_$host_arch.deb
+check "$host_arch: apt would install the Debian $host_release package on this system" apt_would_install
 
 # The zip.
 mkdir -p "$scratch/zip"
