@@ -25,10 +25,13 @@
 # commit's (the newest changelog entry's outside a git repository), its
 # members in name order and owned by root; the zip's times are the
 # changelog entry's, and the Debian packages' are debian/changelog's, as
-# dpkg-buildpackage sets them (sbuild's entry for the release's suffix is
-# given the same time).
+# dpkg-buildpackage sets them (sbuild's entry for the release's suffix, the
+# newest, is given the release's time, packaging/changelog's, which must be
+# later than debian/changelog's).
 # DEB_BUILD_OPTIONS=nocheck leaves the tests out of the packages' builds, and
-# their dependencies out of the build systems.
+# their dependencies out of the build systems. QUORVIN_PACKAGES, a list of
+# CODENAME:ARCH, builds only those packages (the reproducibility check's
+# sample); SHA256SUMS then covers those.
 # Usage: build-release.sh OUT
 set -euo pipefail
 if [ $# -ne 1 ]; then
@@ -81,7 +84,6 @@ dsc=$out/source/quorvin_$debian_version.dsc
 # with what its log says of it (a missing build dependency, say).
 host_arch=$(dpkg --print-architecture)
 maintainer=$(dpkg-parsechangelog -l debian/changelog -S Maintainer)
-debian_time=$(dpkg-parsechangelog -l debian/changelog -S Timestamp)
 nocheck=0
 [[ " ${DEB_BUILD_OPTIONS:-} " != *" nocheck "* ]] || nocheck=1
 build_package() {
@@ -101,7 +103,7 @@ build_package() {
   if ! DEB_BUILD_OPTIONS=$build_options sbuild --chroot-mode=unshare --chroot="$system" --dist="$codename" "${options[@]}" \
          --arch-any --no-arch-all --no-source-only-changes \
          --append-to-version="${package_version#"$debian_version"}" \
-         --binNMU-timestamp="$debian_time" --maintainer="$maintainer" \
+         --binNMU-timestamp="$release_time" --maintainer="$maintainer" \
          --no-run-lintian --no-run-piuparts --no-run-autopkgtest \
          --build-dir="$build" "$dsc" >"$build/sbuild.out" 2>&1; then
     echo "$0: the Debian $codename package for $arch did not build; sbuild says:" >&2
@@ -115,8 +117,17 @@ build_package() {
 # Two at a time: a build spends as long installing its dependencies, on
 # one core, as compiling.
 parallel_builds=2
+# The packages of the table, or those QUORVIN_PACKAGES names.
+packages_of() {
+  local arch
+  for arch in $(architectures "$1"); do
+    if [ -z "${QUORVIN_PACKAGES:-}" ] || [[ " $QUORVIN_PACKAGES " == *" $1:$arch "* ]]; then
+      echo "$arch"
+    fi
+  done
+}
 for codename in $(debian_releases); do
-  archs=$(architectures "$codename")
+  archs=$(packages_of "$codename")
   [ -n "$archs" ] || continue
   system=$(debian_system "$codename" "$host_arch" buildd) || exit 1
   for arch in $archs; do
@@ -126,7 +137,7 @@ for codename in $(debian_releases); do
 done
 wait
 for codename in $(debian_releases); do
-  for arch in $(architectures "$codename"); do
+  for arch in $(packages_of "$codename"); do
     [ -f "$out/quorvin_$(package_version "$codename")_$arch.deb" ] || exit 1
   done
 done

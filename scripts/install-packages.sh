@@ -52,9 +52,10 @@ release_tools=(sbuild mmdebstrap)
 # The arm64 build and its whole suite under qemu-user: the arm64 Qt beside
 # the build machine's own (multiarch), OpenSSL for the native suite's
 # reference digests, Qt's Wayland plugin for the program on Wayland; and the
-# armhf engine suite, which needs only the compiler.
+# armhf engine suite, which needs only the compiler; and armhf's Qt, with
+# which the release checks start the armhf package's program under qemu.
 cross_tests=(g++-aarch64-linux-gnu qt6-base-dev:arm64 libssl-dev:arm64 qt6-wayland:arm64
-             g++-arm-linux-gnueabihf)
+             g++-arm-linux-gnueabihf libqt6widgets6:armhf)
 # Every test: GoogleTest, the benchmark and OpenSSL to compare with; the
 # launcher's validator; the packages' checks (lintian, AppStream, blhc); the
 # 32-bit x86 suite (multilib, below) under qemu; the sanitizer and fuzz

@@ -3,14 +3,17 @@
 # another folder, without its git repository, and compares it with
 # RELEASE_DIR byte for byte: the source tarball, the packages, their
 # checksums and Quorvin.exe. A build path or a build time in any of them
-# would show up here.
-# Usage: check_reproducible.sh RELEASE_DIR
+# would show up here. Given CODENAME:ARCH, it builds and compares only those
+# Debian packages (each takes minutes), and their lines of the checksums.
+# Usage: check_reproducible.sh RELEASE_DIR [CODENAME:ARCH ...]
 set -euo pipefail
-if [ $# -ne 1 ]; then
-  echo "usage: $0 RELEASE_DIR" >&2
+if [ $# -lt 1 ]; then
+  echo "usage: $0 RELEASE_DIR [CODENAME:ARCH ...]" >&2
   exit 2
 fi
 release=$(realpath "$1")
+shift
+export QUORVIN_PACKAGES="$*"
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 elsewhere=$(mktemp -d /tmp/quorvin-elsewhere.XXXXXX)
 trap 'rm -rf "$elsewhere"' EXIT
@@ -25,12 +28,20 @@ SOURCE_DATE_EPOCH=$(git -C "$source_dir" log -1 --format=%ct) \
   { cat "$elsewhere/build.log"; exit 1; }
 
 differ=0
-mapfile -t packages < <(cd "$release" && ls -- *.tar.xz *.deb *.zip)
-for file in SHA256SUMS "${packages[@]}" windows/Quorvin.exe; do
+mapfile -t packages < <(cd "$elsewhere/release" && ls -- *.tar.xz *.deb *.zip)
+for file in "${packages[@]}" windows/Quorvin.exe; do
   if cmp "$release/$file" "$elsewhere/release/$file"; then
     echo "identical: $file ($(sha256sum <"$release/$file" | cut -d' ' -f1))"
   else
     differ=1
   fi
 done
+# The second SHA256SUMS covers what was built again, with the first one's
+# lines for the same files.
+if diff <(grep -F -f <(printf ' %s\n' "${packages[@]}") "$release/SHA256SUMS") "$elsewhere/release/SHA256SUMS"; then
+  echo "identical: the lines of SHA256SUMS for them"
+else
+  differ=1
+fi
+[ $differ -eq 0 ] || echo "The release was not built again to the same bytes." >&2
 exit $differ
