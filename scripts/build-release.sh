@@ -100,7 +100,9 @@ build_package() {
   elif [ $nocheck -eq 1 ]; then
     options+=(--profiles=nocheck)
   fi
-  if ! DEB_BUILD_OPTIONS=$build_options sbuild --chroot-mode=unshare --chroot="$system" --dist="$codename" "${options[@]}" \
+  # sbuild passes SOURCE_DATE_EPOCH on into the build, where it would take the
+  # place of the changelog's time: the packages' times are the changelog's.
+  if ! DEB_BUILD_OPTIONS=$build_options env -u SOURCE_DATE_EPOCH sbuild --chroot-mode=unshare --chroot="$system" --dist="$codename" "${options[@]}" \
          --arch-any --no-arch-all --no-source-only-changes \
          --append-to-version="${package_version#"$debian_version"}" \
          --binNMU-timestamp="$release_time" --maintainer="$maintainer" \
