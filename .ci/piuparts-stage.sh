@@ -48,6 +48,7 @@ fi
 piuparts_passes() {
   local label=$1 log=$out/piuparts-$1.log
   shift
+  rm -f "$log"  # piuparts appends to a log that is there
   if ! piuparts --log-file="$log" "$@" >/dev/null 2>&1; then
     grep -A 3 -E '^[0-9ms.]+ ERROR: ' "$log" | head -n 40 || true
     echo "piuparts ($label): failed ($log)" >&2
