@@ -76,7 +76,9 @@ list_files | LC_ALL=C sort -z |
 mkdir "$out/source"
 cp "$out/$tarball" "$out/source/quorvin_$version.orig.tar.xz"
 tar -xf "$out/$tarball" -C "$out/source"
-(cd "$out/source" && dpkg-source --build "quorvin-$version" >/dev/null && rm -rf "quorvin-$version")
+# Its times too are the changelog's, not any SOURCE_DATE_EPOCH given here.
+(cd "$out/source" && env -u SOURCE_DATE_EPOCH dpkg-source --build "quorvin-$version" >/dev/null &&
+   rm -rf "quorvin-$version")
 dsc=$out/source/quorvin_$debian_version.dsc
 
 # The packages, by sbuild, each in a clean system of its Debian release,
