@@ -4,9 +4,9 @@
 #                                  release builds for Debian CODENAME
 #   debian_releases                the codenames of the release columns
 #   architecture_field ARCH FIELD  triplet, qemu or machine of ARCH
-#   debian_release_number CODENAME 12 for bookworm, as distro-info knows it
 #   package_version CODENAME       the version of the packages for CODENAME:
 #                                  debian/changelog's, ~debNNu1 appended
+#                                  (NN as distro-info numbers the release)
 architectures_table=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/packaging/architectures.txt
 
 # The release columns are the header's words between qemu and machine.
@@ -39,18 +39,12 @@ architecture_field() {
   esac
 }
 
-debian_release_number() {
+package_version() {
   local number
   number=$(debian-distro-info --series="$1" --release 2>/dev/null) || true
   if [ -z "$number" ]; then
     echo "distro-info knows no Debian release $1 (package distro-info, kept current by stable updates)" >&2
     return 1
   fi
-  echo "$number"
-}
-
-package_version() {
-  local number
-  number=$(debian_release_number "$1") || return 1
   echo "$(dpkg-parsechangelog -l "$(dirname "$architectures_table")/../debian/changelog" -S Version)~deb${number}u1"
 }
