@@ -1,11 +1,13 @@
 #include "platform/qt/edit_control.h"
 
-#include "platform/qt/read_only_field_accessible.h"
+#include "platform/qt/field_accessible.h"
 
 #include <QAccessible>
 #include <QEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTextLayout>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -20,9 +22,34 @@ QString NameFromText(QString text) {
     return text;
 }
 
+// The text a field shows, on one line in its font, as the field lays it
+// out, and where the field draws that line's start: the line scrolls with
+// the cursor, which is drawn at its own place along the line, in the middle
+// of the rectangle cursorRect() gives.
+struct ShownLine {
+    QTextLayout layout;
+    QTextLine line;
+    qreal start = 0;
+    QRect cursor;
+};
+
+void LayOut(const QLineEdit& field, const QRect& cursor, ShownLine& shown) {
+    shown.layout.setText(field.displayText());
+    shown.layout.setFont(field.font());
+    shown.layout.beginLayout();
+    shown.line = shown.layout.createLine();
+    shown.layout.endLayout();
+    shown.cursor = cursor;
+    shown.start = (cursor.left() + cursor.right() + 1) / 2.0 -
+                  shown.line.cursorToX(field.cursorPosition());
+}
+
 }  // namespace
 
 EditControl::EditControl(QWidget* parent) : QLineEdit(parent) {
+    // Before Qt first asks for the field's accessible interface, which it
+    // then keeps.
+    QAccessible::installFactory(FieldAccessible);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);  // and lowered by PlaceLine()
 }
 
@@ -44,9 +71,6 @@ void EditControl::changeEvent(QEvent* event) {
 }
 
 void EditControl::SetReadOnlyOnFace() {
-    // Before the field turns read-only: that change already asks Qt for
-    // the field's accessible interface, which is then kept.
-    QAccessible::installFactory(ReadOnlyFieldAccessible);
     setReadOnly(true);
     TakeTheFace();
 }
@@ -86,6 +110,36 @@ void EditControl::SetBytes(const char* text) {
     }
     // An edit control shows a new text from its start, as Windows does.
     setCursorPosition(0);
+    if (isReadOnly() && isVisible() && !announcementDue_) {
+        announcementDue_ = true;
+        QTimer::singleShot(0, this, [this] {
+            announcementDue_ = false;
+            AnnounceFieldText(this);
+        });
+    }
+}
+
+QRect EditControl::CharacterRect(int offset) const {
+    ShownLine shown;
+    LayOut(*this, cursorRect(), shown);
+    if (offset < 0 || offset >= shown.layout.text().size()) {
+        return {};
+    }
+    const qreal from = shown.start + shown.line.cursorToX(offset);
+    const qreal to = shown.start + shown.line.cursorToX(offset + 1);
+    return {QPoint(qRound(std::min(from, to)), shown.cursor.top()),
+            QPoint(qRound(std::max(from, to)) - 1, shown.cursor.bottom())};
+}
+
+int EditControl::CharacterAt(const QPoint& point) const {
+    ShownLine shown;
+    LayOut(*this, cursorRect(), shown);
+    const qreal along = point.x() - shown.start;
+    if (point.y() < shown.cursor.top() || point.y() > shown.cursor.bottom() || along < 0 ||
+        along >= shown.line.naturalTextWidth()) {
+        return -1;
+    }
+    return shown.line.xToCursor(along, QTextLine::CursorOnCharacter);
 }
 
 // The text shown is the one computed, however it got there: typed, pasted,

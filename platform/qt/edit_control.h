@@ -23,9 +23,18 @@ public:
     void SetReadOnlyOnFace();
 
     // The first text that is not empty also names the field for assistive
-    // technology.
+    // technology. A read-only field on the screen has its new text
+    // announced once the program is back in its event loop: the last of
+    // the texts given meanwhile, the result of a compute and not its busy
+    // text.
     void SetBytes(const char* text);
     std::string Bytes() const;
+
+    // Where the character at `offset` of the text is drawn, in the field's
+    // own coordinates; empty past the text. And the character drawn at
+    // `point`, or -1 where none is.
+    QRect CharacterRect(int offset) const;
+    int CharacterAt(const QPoint& point) const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -36,4 +45,5 @@ private:
     void TakeTheFace();
 
     std::string bytes_;
+    bool announcementDue_ = false;
 };

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -27,6 +28,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -420,6 +422,30 @@ TEST(NativeResultField, TheDigestCanBeSelectedAndCopiedButNotEdited) {
         QTest::keyClick(result, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(result, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(QApplication::clipboard()->text().toStdString(), digest);
+
+        // To assistive technology: read-only, its text selectable, the
+        // selection made, one run of the field's font over the whole text
+        // (as over the path field's), and each character where the field
+        // draws it, by Qt's own placing of the cursor.
+        QAccessibleInterface* field = QAccessible::queryAccessibleInterface(result);
+        EXPECT_TRUE(field->state().readOnly && field->state().selectableText);
+        QAccessibleTextInterface* text = field->textInterface();
+        std::pair<int, int> range;
+        text->selection(0, &range.first, &range.second);
+        EXPECT_EQ(range, std::pair(0, 32)) << "the selection";
+        for (QLineEdit* each : {result, Field(dialog, IDC_PATH)}) {
+            QAccessible::queryAccessibleInterface(each)->textInterface()->attributes(
+                5, &range.first, &range.second);
+            EXPECT_EQ(range, std::pair(0, static_cast<int>(each->text().size()))) << "the runs";
+        }
+        const QRect shown(result->mapToGlobal(QPoint(0, 0)), result->size());
+        for (int offset = 0; offset < 32; ++offset) {
+            const QRect place = text->characterRect(offset);
+            EXPECT_TRUE(shown.contains(place)) << offset;
+            const QPoint inside = result->mapFromGlobal(place.topLeft() + QPoint(1, 1));
+            EXPECT_EQ(result->cursorPositionAt(inside), offset);
+            EXPECT_EQ(text->offsetAtPoint(place.center()), offset);
+        }
     });
 }
 
