@@ -9,6 +9,10 @@
 // later (a server started with -terminate quits outright).
 #include "platform/qt/application_start.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -45,4 +49,13 @@ void StartApplication(std::optional<QApplication>& application) {
     qtHandler = qInstallMessageHandler(EndOnFatal);
     application.emplace(argumentCount, arguments);
     qInstallMessageHandler(qtHandler);
+
+    // Qt's own texts (the notice's button, the chooser, a field's menu) in
+    // the user's language, as Windows gives its own; where Qt has no
+    // translation for it, or none is installed, they stay English. The
+    // program's texts are its own in every locale.
+    auto* qtTexts = new QTranslator(&*application);
+    if (qtTexts->load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(qtTexts);
+    }
 }
