@@ -29,8 +29,9 @@ set_name=$1
 
 compiler=(cmake ninja-build g++ pkg-config dpkg-dev)
 # Beside quorvin's build dependencies: Qt's X window-system plugin (a
-# Wayland desktop runs it through XWayland).
-program=(qt6-qpa-plugins)
+# Wayland desktop runs it through XWayland), and Qt's translations of its
+# own texts.
+program=(qt6-qpa-plugins qt6-translations-l10n)
 # A virtual screen and its screenshot, for a machine without a display; and a
 # Chinese font, without which the texts show as boxes.
 virtual_screen=(xvfb xauth imagemagick fonts-noto-cjk)
@@ -66,12 +67,12 @@ cross_tests=(g++-aarch64-linux-gnu qt6-base-dev:arm64 libssl-dev:arm64 qt6-wayla
 # llvm-mca, which models the Neoverse N1, and the Cortex-A72 in 32-bit mode;
 # both releases have llvm-19); the native program on X (xprop, which reads
 # its window's class), on Wayland (a headless compositor and Qt's Wayland
-# plugin) and through its accessibility tree (a private session bus, the
-# accessibility bus and pyatspi).
+# plugin), through its accessibility tree (a private session bus, the
+# accessibility bus and pyatspi) and through Orca, with Qt's translations.
 tests=(googletest libgtest-dev libbenchmark-dev libssl-dev desktop-file-utils
        lintian appstream appstream-compose python3 llvm clang libclang-rt-dev
        llvm-19 clang-tidy clang-format cppcheck binutils-s390x-linux-gnu x11-utils weston
-       qt6-wayland dbus-daemon at-spi2-core python3-pyatspi blhc)
+       qt6-wayland dbus-daemon at-spi2-core python3-pyatspi blhc orca qt6-translations-l10n)
 # CI's stages: piuparts, and autopkgtest in clean Debian systems, of other
 # architectures too (qemu's static emulators, enable-foreign-binaries.sh).
 ci=(piuparts git dpkg-dev uidmap distro-info)
@@ -225,6 +226,7 @@ subordinate_ids() {
 }
 
 # Wine takes its ANSI code page from the locale: zh_CN gives 936 (GBK).
+# The Orca test's session is in zh_CN too.
 chinese_locale() {
   locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0
   [ "$(id -u)" -eq 0 ] || echo "Missing locale: zh_CN.UTF-8; making it with sudo."

@@ -40,3 +40,29 @@ start_weston() {
   fi
   echo "weston $(weston --version | grep -oE '[0-9.]+$') started, headless"
 }
+
+# The accessibility bus's launcher (at-spi2-core), in QUORVIN_BUS_LAUNCHER;
+# empty where it is not installed.
+find_bus_launcher() {
+  for QUORVIN_BUS_LAUNCHER in /usr/libexec/at-spi-bus-launcher \
+                              /usr/lib/at-spi2-core/at-spi-bus-launcher ""; do
+    [ -x "$QUORVIN_BUS_LAUNCHER" ] && break
+  done
+}
+
+# In a private session bus: the accessibility bus started with
+# QUORVIN_BUS_LAUNCHER and turned on, as a desktop does for a screen
+# reader; sets launcher_pid.
+start_accessibility_bus() {
+  "$QUORVIN_BUS_LAUNCHER" --launch-immediately &
+  launcher_pid=$!
+  # Asked only once the launcher has the name, which the asking would
+  # otherwise start another launcher for; the answer awaited.
+  until dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+      org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus | grep -q true; do
+    sleep 0.1
+  done
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+    org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled variant:boolean:true \
+    >/dev/null
+}

@@ -16,17 +16,7 @@ source "$(dirname "$0")/program_harness.sh"
 # started and turned on, as a desktop does for a screen reader; then the
 # program, on whatever display the session has, driven through the tree.
 if [ -n "${QUORVIN_BUS_LAUNCHER:-}" ]; then
-  "$QUORVIN_BUS_LAUNCHER" --launch-immediately &
-  launcher_pid=$!
-  # Asked only once the launcher has the name, which the asking would
-  # otherwise start another launcher for; the answer awaited.
-  until dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-      org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus | grep -q true; do
-    sleep 0.1
-  done
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-    org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled variant:boolean:true \
-    >/dev/null
+  start_accessibility_bus
   program_command "$program"
   "${run[@]}" &
   pid=$!
@@ -85,10 +75,8 @@ PYTHON
   exit "$status"
 fi
 
-for launcher in /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-bus-launcher ""; do
-  [ -x "$launcher" ] && break
-done
-if [ -z "$launcher" ] || ! command -v dbus-run-session xvfb-run >/dev/null ||
+find_bus_launcher
+if [ -z "$QUORVIN_BUS_LAUNCHER" ] || ! command -v dbus-run-session xvfb-run >/dev/null ||
    ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
   echo "SKIP: needs dbus-run-session, at-spi-bus-launcher, Debian's python3-pyatspi and xvfb-run" >&2
   exit 77
@@ -102,7 +90,7 @@ export HOME=$scratch/home
 # A file whose name is not ASCII: the path crosses the bus as UTF-8.
 file="$scratch/示例 文件.bin"
 head -c 5000 "$program" >"$file"
-export QUORVIN_BUS_LAUNCHER=$launcher
+export QUORVIN_BUS_LAUNCHER
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 
 echo "On X:"
