@@ -5,7 +5,8 @@
 # of the Debian release its version names, or of CODENAME, and runs the
 # source package's tests there (debian/tests/control: on a virtual X
 # screen it computes its own file's digest, as md5sum does, and ends with
-# 1 on Escape and on Enter). The screenshot is kept in build/ci/.
+# 1 on Escape and on Enter; on amd64, Orca speaks it as it should). The
+# screenshot is kept in build/ci/.
 # Usage: .ci/autopkgtest-stage.sh DEB [CODENAME]
 set -euo pipefail
 [ $# -eq 1 ] || [ $# -eq 2 ] || { echo "usage: $0 DEB [CODENAME]" >&2; exit 2; }

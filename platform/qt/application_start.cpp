@@ -55,7 +55,8 @@ void StartApplication(std::optional<QApplication>& application) {
     // translation for it, or none is installed, they stay English. The
     // program's texts are its own in every locale.
     auto* qtTexts = new QTranslator(&*application);
-    if (qtTexts->load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (qtTexts->load(QLocale(), "qtbase", "_",
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(qtTexts);
     }
 }

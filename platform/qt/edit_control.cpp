@@ -40,8 +40,8 @@ void LayOut(const QLineEdit& field, const QRect& cursor, ShownLine& shown) {
     shown.line = shown.layout.createLine();
     shown.layout.endLayout();
     shown.cursor = cursor;
-    shown.start = (cursor.left() + cursor.right() + 1) / 2.0 -
-                  shown.line.cursorToX(field.cursorPosition());
+    shown.start =
+        (cursor.left() + cursor.right() + 1) / 2.0 - shown.line.cursorToX(field.cursorPosition());
 }
 
 }  // namespace

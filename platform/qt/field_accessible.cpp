@@ -88,12 +88,10 @@ public:
         return {};
     }
 
-    // What the user types or pastes, and no more: a read-only field offers
-    // no editable text at all.
+    // Text written through the tree, as if typed or pasted; a read-only
+    // field offers no editable text at all.
     void deleteText(int start, int end) override { replaceText(start, end, {}); }
-    void insertText(int offset, const QString& text) override {
-        replaceText(offset, offset, text);
-    }
+    void insertText(int offset, const QString& text) override { replaceText(offset, offset, text); }
     void replaceText(int start, int end, const QString& text) override {
         Control()->setText(Control()->text().replace(start, end - start, text));
     }
@@ -125,9 +123,7 @@ public:
         return kind == QAccessible::Name ? text_ : QString();
     }
     void setText(QAccessible::Text /*kind*/, const QString& /*text*/) override {}
-    QRect rect() const override {
-        return {field_->mapToGlobal(QPoint(0, 0)), field_->size()};
-    }
+    QRect rect() const override { return {field_->mapToGlobal(QPoint(0, 0)), field_->size()}; }
     QAccessible::Role role() const override { return QAccessible::Notification; }
     QAccessible::State state() const override { return {}; }
 
