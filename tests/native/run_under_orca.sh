@@ -2,134 +2,109 @@
 # The built quorvin as a blind user hears it: Orca, the screen reader, in a
 # zh_CN.UTF-8 session on X (Xvfb) with its own accessibility bus, and the
 # dialog driven by the keyboard alone. What Orca would say is read from its
-# debug log; its speech goes nowhere. Heard: the path field's text whole
-# when the field takes the focus; a compute's result as it appears, with
-# the focus left on the compute button; the digest on the result row in
-# Orca's review; the chooser and the large-file notice's button in Chinese.
-# Exits 77, a skip, where Orca, the buses, xdotool, Xvfb or the zh_CN.UTF-8
-# locale is missing.
+# debug log; its speech goes nowhere. Heard: the path field's text whole on
+# focus; each result as it appears, the focus left on the compute button;
+# the digest in Orca's review of the result row; the chooser and the
+# large-file notice's button in Chinese. Exits 77, a skip, where Orca, the
+# buses, xdotool, Xvfb or the zh_CN.UTF-8 locale is missing.
 # Usage: run_under_orca.sh QUORVIN
 set -euo pipefail
 program=$1
 source "$(dirname "$0")/program_harness.sh"
 
-# Waits until Orca's log holds, from line `mark` on, a line with the fixed
-# strings KIND and then WHAT; fails after a minute, with what Orca said.
-logged() {
-  local kind=$1 what=$2 step=$3
-  for _ in $(seq 300); do
-    tail -n "+$mark" "$log" 2>/dev/null | grep -aF -- "$kind" | grep -qaF -- "$what" && return
-    sleep 0.2
-  done
-  echo "FAIL: $step: Orca did not say \"$what\"; it said:" >&2
+# Runs COMMAND... every 0.2 s until it succeeds, for a minute at most.
+within_a_minute() {
+  for _ in $(seq 300); do "$@" && return; sleep 0.2; done
+  return 1
+}
+# Orca's words for the next step are those from the log's next line on.
+mark_log() { mark=$(($(wc -l <"$log") + 1)); }
+said() { tail -n "+$mark" "$log" 2>/dev/null | grep -a 'SPEECH OUTPUT' | grep -qaF -- "$1"; }
+# Waits for Orca to say WHAT; fails with the STEP and what it did say.
+heard() {
+  within_a_minute said "$1" && return
+  echo "FAIL: $2: Orca did not say \"$1\"; it said:" >&2
   tail -n "+$mark" "$log" | grep -a 'SPEECH OUTPUT' | cut -c 18- >&2
   exit 1
 }
-heard() { logged "SPEECH OUTPUT" "$@"; }
-# A key, to whichever window has the focus; then what Orca must say of it
-# (of what it moves to, or what it does), from the log's next line on.
-press() {
-  local key=$1
-  shift
-  mark=$(($(wc -l <"$log") + 1))
-  xdotool key "$key"
-  heard "$@"
-}
-# No window manager gives a new window the focus; the test does, as one
-# would: the first visible window shown besides the dialog.
-focus_new_window() {
-  local window
-  for _ in $(seq 300); do
-    window=$(xdotool search --onlyvisible --name . 2>/dev/null | grep -vx "$dialog" | head -n 1) &&
-      [ -n "$window" ] && break
-    sleep 0.2
-  done
-  xdotool windowfocus --sync "$window"
-}
-# And gives it back to the dialog once the other window is gone.
-focus_dialog_again() {
-  for _ in $(seq 300); do
-    [ -z "$(xdotool search --onlyvisible --name . 2>/dev/null | grep -vx "$dialog")" ] && break
-    sleep 0.2
-  done
-  mark=$(($(wc -l <"$log") + 1))
-  xdotool windowfocus --sync "$dialog"
-}
+# KEY to the window with the focus, then WHAT Orca must say of it at STEP.
+press() { mark_log; xdotool key "$1"; heard "$2" "$3"; }
+# No window manager gives a new window the focus, or the dialog its focus
+# back once that window is gone: the test does, as one would.
+others() { xdotool search --onlyvisible --name . 2>/dev/null | grep -vx "$dialog" || true; }
+another_shown() { [ -n "$(others)" ]; }
+none_other() { [ -z "$(others)" ]; }
+focus_other() { within_a_minute another_shown; xdotool windowfocus --sync "$(others | head -n 1)"; }
+focus_dialog() { within_a_minute none_other; mark_log; xdotool windowfocus --sync "$dialog"; }
 
 # Run again inside the private session bus (below).
 if [ -n "${QUORVIN_BUS_LAUNCHER:-}" ]; then
-  small=$2 large=$3 log=$4
+  small=$2 large=$3 log=$4 pid=
   start_accessibility_bus
-  # Orca writes its log through a buffer, which a run that ends early
-  # loses and which the test could not follow: Orca is started with that
-  # one file written line by line.
+  # Orca writes its log through a buffer, which the test could not follow:
+  # it is run with that one file written line by line.
   /usr/bin/python3 - "$log" <<'PYTHON' &
 import builtins, runpy, sys
-log = sys.argv[1]
-opened = builtins.open
-def line_by_line(file, mode="r", *rest, **named):
-    if file == log:
-        named["buffering"] = 1
-    return opened(file, mode, *rest, **named)
-builtins.open = line_by_line
+log, opened = sys.argv[1], builtins.open
+builtins.open = lambda file, *rest, **named: opened(
+    file, *rest, **(dict(named, buffering=1) if file == log else named))
 sys.argv = ["orca", "--debug-file", log]
 runpy.run_path("/usr/bin/orca", run_name="__main__")
 PYTHON
   orca_pid=$!
-  mark=1
-  logged "ORCA: Startup complete" "" "Orca's start"
-  # The dialog takes the focus as it opens, on its first tab stop.
-  mark=$(($(wc -l <"$log") + 1))
-  program_command "$program"
-  "${run[@]}" 2>"$scratch/errors" &
-  pid=$!
   # Orca ends through its own signal handler, which runs only once events
   # wake its loop: the program's leaving gives it some. Killed if it has
   # not ended within ten seconds; its log has every line already.
   stop_all() {
     kill -TERM "$orca_pid" 2>/dev/null || true
-    kill "$pid" 2>/dev/null || true
-    for _ in $(seq 50); do
-      kill -0 "$orca_pid" 2>/dev/null || break
-      sleep 0.2
-    done
+    [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$orca_pid" 2>/dev/null && sleep 0.2; done
     kill -KILL "$orca_pid" 2>/dev/null || true
     kill "$launcher_pid"  # which ends the accessibility bus it started
   }
   trap stop_all EXIT
+  # Listening once it has said it is on.
+  mark=1
+  heard "" "Orca's start"
+  # The dialog takes the focus as it opens, on its first tab stop.
+  mark_log
+  program_command "$program"
+  "${run[@]}" 2>/dev/null &
+  pid=$!
   dialog=$(timeout 60 xdotool search --sync --onlyvisible --name '^Quorvin$' | head -n 1)
-  heard "请选择需要校验的文件..." "the path field taking the focus"
+  heard "请选择需要校验的文件..." "the path field as the dialog opens"
   xdotool type --delay 20 "$small"
-  press Tab "浏览..." "Tab to the browse button"
-  press shift+Tab "$small" "the path field, with a path typed, taking the focus again"
-
-  # To the compute button, which the user presses: the result is announced
-  # there, and the review reads it on the result row.
-  digest=$(md5sum "$small" | cut -c 1-32 | tr a-f A-F)
-  press Tab "浏览..." "Tab to the browse button"
-  press Tab "校验结果" "Tab to the result field"
-  press Tab "计算" "Tab to the compute button"
-  press space "$digest" "the result, announced"
-  press KP_Up "$digest" "Orca's review of the current line"
-
+  press Tab "浏览..." "Tab"
+  press shift+Tab "$small" "back to the path field, a path typed"
+  # Pressed by the user on the compute button: the result is announced
+  # there.
+  press Tab "浏览..." "Tab"
+  press Tab "校验结果" "Tab"
+  press Tab "计算" "Tab"
+  press space "$(md5sum "$small" | cut -c 1-32 | tr a-f A-F)" "the result, announced"
   press shift+Tab "校验结果" "back to the result field"
   press shift+Tab "浏览..." "back to the browse button"
-  mark=$(($(wc -l <"$log") + 1))
   xdotool key space
-  focus_new_window
+  focus_other
   heard "打开" "the chooser, in Chinese"
   xdotool key Escape
-  focus_dialog_again
-  heard "浏览..." "the dialog again, on the browse button"
+  focus_dialog
+  heard "浏览..." "the dialog again"
   press shift+Tab "$small" "back to the path field"
   xdotool key ctrl+a type --delay 20 "$large"
-  press Tab "浏览..." "Tab to the browse button"
-  press Tab "校验结果" "Tab to the result field"
-  press Tab "计算" "Tab to the compute button"
+  press Tab "浏览..." "Tab"
+  press Tab "校验结果" "Tab"
+  press Tab "计算" "Tab"
   xdotool key space
-  focus_new_window
+  focus_other
   heard "确定" "the large file's notice, its button in Chinese"
-  press Return "$(md5sum "$large" | cut -c 1-32 | tr a-f A-F)" "the large file's result, announced"
+  digest=$(md5sum "$large" | cut -c 1-32 | tr a-f A-F)
+  press Return "$digest" "the large file's result, announced"
+  # Last: a key Orca answers late reaches the dialog as well, and an arrow
+  # moves its focus.
+  focus_dialog
+  heard "计算" "the dialog again"
+  press KP_Up "$digest" "Orca's review of the current line"
   exit 0
 fi
 
@@ -154,19 +129,14 @@ trap 'rm -rf "$scratch"' EXIT
 # A home and runtime folder of their own, for Orca's settings and the
 # buses: the build's home may be none.
 mkdir -m 700 "$scratch/home" "$scratch/x-runtime"
-export HOME=$scratch/home scratch
 head -c 5000 "$program" >"$scratch/small.bin"
 # As large as the notice asks for, and no more; sparse, so quick to read.
 truncate -s 100M "$scratch/large.bin"
-export QUORVIN_BUS_LAUNCHER
+export QUORVIN_BUS_LAUNCHER HOME=$scratch/home
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
-status=0
 # -noreset, as for the accessibility test: the bus launcher is the X
 # server's first client, and leaves.
-LANG=zh_CN.UTF-8 LC_ALL= LANGUAGE= xvfb-run -a -s "-screen 0 800x600x24 -noreset" \
+LANG=zh_CN.UTF-8 LC_ALL='' LANGUAGE='' xvfb-run -a -s "-screen 0 800x600x24 -noreset" \
   env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY XDG_RUNTIME_DIR="$scratch/x-runtime" \
-  dbus-run-session -- "$0" "$program" "$scratch/small.bin" "$scratch/large.bin" \
-  "$scratch/orca.log" || status=$?
-[ "$status" -eq 0 ] && echo "Orca said the path whole, each result as it came, the digest in review," \
-  "and Qt's texts in Chinese"
-exit "$status"
+  dbus-run-session -- "$0" "$program" "$scratch/small.bin" "$scratch/large.bin" "$scratch/orca.log"
+echo "Orca said the path whole, each result as it came, the digest in review, and Qt's texts in Chinese"
