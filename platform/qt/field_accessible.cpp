@@ -3,6 +3,7 @@
 #include "platform/qt/edit_control.h"
 
 #include <QAccessibleWidget>
+#include <QPointer>
 #include <QWidget>
 #include <QWindow>
 #include <QtGlobal>
@@ -104,16 +105,19 @@ private:
 // Qt before 6.8 has no announcement. A notification that appears is
 // spoken whole by Orca wherever the focus is, as a desktop's are: one
 // that is no control of the dialog, but stands over the field it speaks
-// for, and has no life beyond the next.
+// for, and has no life beyond the next. Qt keeps it until then, which
+// may be after the field is gone; then it is no longer valid.
 class Notification : public QAccessibleInterface {
 public:
     Notification(QLineEdit* field, QString text) : field_(field), text_(std::move(text)) {}
 
-    bool isValid() const override { return true; }
+    bool isValid() const override { return !field_.isNull(); }
     QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return field_->window()->windowHandle(); }
+    QWindow* window() const override {
+        return isValid() ? field_->window()->windowHandle() : nullptr;
+    }
     QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(field_->window());
+        return isValid() ? QAccessible::queryAccessibleInterface(field_->window()) : nullptr;
     }
     QAccessibleInterface* child(int /*index*/) const override { return nullptr; }
     int childCount() const override { return 0; }
@@ -123,12 +127,14 @@ public:
         return kind == QAccessible::Name ? text_ : QString();
     }
     void setText(QAccessible::Text /*kind*/, const QString& /*text*/) override {}
-    QRect rect() const override { return {field_->mapToGlobal(QPoint(0, 0)), field_->size()}; }
+    QRect rect() const override {
+        return isValid() ? QRect(field_->mapToGlobal(QPoint(0, 0)), field_->size()) : QRect();
+    }
     QAccessible::Role role() const override { return QAccessible::Notification; }
     QAccessible::State state() const override { return {}; }
 
 private:
-    QLineEdit* field_;
+    QPointer<QLineEdit> field_;
     QString text_;
 };
 #endif

@@ -125,7 +125,9 @@ if pgrep -u "$(id -u)" -x orca >/dev/null; then
   exit 77
 fi
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+# Orca's log kept among autopkgtest's artifacts.
+trap '[ -z "${AUTOPKGTEST_ARTIFACTS:-}" ] || cp "$scratch/orca.log" "$AUTOPKGTEST_ARTIFACTS/" || true
+      rm -rf "$scratch"' EXIT
 # A home and runtime folder of their own, for Orca's settings and the
 # buses: the build's home may be none.
 mkdir -m 700 "$scratch/home" "$scratch/x-runtime"
