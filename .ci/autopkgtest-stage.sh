@@ -33,8 +33,15 @@ mkdir -p "$(dirname "$out")"
 [ "$arch" = "$(dpkg --print-architecture)" ] || "$source_dir/scripts/enable-foreign-binaries.sh" "$arch"
 system=$(debian_system "$codename" "$arch" minbase)
 echo "$label"
-if ! autopkgtest --apt-upgrade --output-dir "$out" "$deb" "$dsc" -- \
-       unshare --release "$codename" --arch "$arch" --tarball "$system" >"$out.log" 2>&1; then
+status=0
+autopkgtest --apt-upgrade --output-dir "$out" "$deb" "$dsc" -- \
+  unshare --release "$codename" --arch "$arch" --tarball "$system" >"$out.log" 2>&1 || status=$?
+# 2: some test skipped. Only a test that is not for this architecture
+# may be; any other skip (a test that could not run) fails.
+if [ "$status" -eq 2 ] && ! grep -v " PASS\| SKIP Test lists explicitly supported architectures" "$out/summary" | grep -q .; then
+  status=0
+fi
+if [ "$status" -ne 0 ]; then
   tail -n 60 "$out.log"
   echo "$label: failed ($out.log)" >&2
   exit 1
